@@ -1,0 +1,16 @@
+# Cross build for 64-bit Windows with MinGW-w64 (posix threads, for std::thread).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(QUORLIN_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${QUORLIN_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUORLIN_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${QUORLIN_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QUORLIN_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Lets ctest run the Windows test executables on Linux.
+find_program(QUORLIN_WINE wine)
+if(QUORLIN_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine_exec.sh)
+endif()

@@ -1,0 +1,136 @@
+// Move-only owners for Win32 handles and GDI/GDI+ objects. Each release goes through the function
+// table, like every other system call, and every owner stores all its release needs.
+#pragma once
+
+#include <utility>
+
+#include "platform/win_api.h"
+
+namespace quorlin::platform {
+
+// Owns a handle of type H and releases it with Releaser when it goes out of scope.
+template <typename H, typename Releaser, H kEmpty = H{}>
+class UniqueOwner {
+ public:
+  UniqueOwner() = default;
+  explicit UniqueOwner(H handle) : handle_(handle) {}
+  ~UniqueOwner() { Reset(); }
+  UniqueOwner(UniqueOwner&& other) noexcept : handle_(other.Release()) {}
+  UniqueOwner& operator=(UniqueOwner&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  UniqueOwner(const UniqueOwner&) = delete;
+  UniqueOwner& operator=(const UniqueOwner&) = delete;
+
+  H get() const { return handle_; }
+  explicit operator bool() const { return handle_ != kEmpty; }
+  // For out-parameters: releases the current handle and hands out the slot.
+  H* Put() {
+    Reset();
+    return &handle_;
+  }
+  H Release() { return std::exchange(handle_, kEmpty); }
+  void Reset(H handle = kEmpty) {
+    H old = std::exchange(handle_, handle);
+    if (old != kEmpty) Releaser()(old);
+  }
+
+ private:
+  H handle_ = kEmpty;
+};
+
+struct CloseKernelHandle {
+  void operator()(HANDLE h) const { api::CloseHandle(h); }
+};
+struct DeleteGdiObject {
+  void operator()(HGDIOBJ h) const { api::DeleteObject(h); }
+};
+struct DeleteMemoryDc {
+  void operator()(HDC h) const { api::DeleteDC(h); }
+};
+struct DeleteGraphics {
+  void operator()(Gdiplus::GpGraphics* g) const { api::GdipDeleteGraphics(g); }
+};
+struct DisposeImage {
+  void operator()(Gdiplus::GpImage* i) const { api::GdipDisposeImage(i); }
+};
+struct DeleteBrush {
+  void operator()(Gdiplus::GpBrush* b) const { api::GdipDeleteBrush(b); }
+};
+struct DeletePen {
+  void operator()(Gdiplus::GpPen* p) const { api::GdipDeletePen(p); }
+};
+struct FreeGlobal {
+  void operator()(HGLOBAL h) const { api::GlobalFree(h); }
+};
+
+using UniqueHandle = UniqueOwner<HANDLE, CloseKernelHandle>;
+using UniqueMemoryDc = UniqueOwner<HDC, DeleteMemoryDc>;
+template <typename T>
+using UniqueGdiObject = UniqueOwner<T, DeleteGdiObject>;
+using UniqueBitmap = UniqueGdiObject<HBITMAP>;
+using UniqueFont = UniqueGdiObject<HFONT>;
+using UniqueBrush = UniqueGdiObject<HBRUSH>;
+using UniqueGraphics = UniqueOwner<Gdiplus::GpGraphics*, DeleteGraphics>;
+using UniqueImage = UniqueOwner<Gdiplus::GpImage*, DisposeImage>;
+using UniqueGpBrush = UniqueOwner<Gdiplus::GpBrush*, DeleteBrush>;
+using UniquePen = UniqueOwner<Gdiplus::GpPen*, DeletePen>;
+using UniqueGlobal = UniqueOwner<HGLOBAL, FreeGlobal>;
+
+// A DC from GetWindowDC or GetDC, released with the window it came from.
+class WindowDc {
+ public:
+  static WindowDc ForWindow(HWND hwnd) { return WindowDc(hwnd, api::GetWindowDC(hwnd)); }
+  static WindowDc ForClient(HWND hwnd) { return WindowDc(hwnd, api::GetDC(hwnd)); }
+  ~WindowDc() {
+    if (dc_ != nullptr) api::ReleaseDC(hwnd_, dc_);
+  }
+  WindowDc(WindowDc&& other) noexcept
+      : hwnd_(other.hwnd_), dc_(std::exchange(other.dc_, nullptr)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  WindowDc& operator=(WindowDc&&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  WindowDc(HWND hwnd, HDC dc) : hwnd_(hwnd), dc_(dc) {}
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back at scope end.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(api::SelectObject(dc, object)) {
+    if (previous_ == HGDI_ERROR) previous_ = nullptr;
+  }
+  ~ScopedSelect() {
+    if (previous_ != nullptr) api::SelectObject(dc_, previous_);
+  }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint / EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = api::BeginPaint(hwnd, &paint_); }
+  ~PaintScope() { api::EndPaint(hwnd_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+  const RECT& area() const { return paint_.rcPaint; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_{};
+  HDC dc_ = nullptr;
+};
+
+}  // namespace quorlin::platform
