@@ -74,6 +74,7 @@
   X(User32, GetWindowTextLengthA)        \
   X(User32, GetWindowTextW)              \
   X(User32, GetWindowThreadProcessId)    \
+  X(User32, IntersectRect)               \
   X(User32, InvalidateRect)              \
   X(User32, IsIconic)                    \
   X(User32, IsWindow)                    \

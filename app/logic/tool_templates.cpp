@@ -1,0 +1,148 @@
+#include "app/logic/tool_templates.h"
+
+#include "app/logic/tool_ids.h"
+#include "platform/logic/trans_label_model.h"
+
+namespace quorlin::app {
+
+using platform::ControlKind;
+using platform::ControlTemplate;
+using platform::WindowTemplate;
+
+namespace {
+
+ControlTemplate Button(std::int32_t id, const char* designName, std::int32_t left, std::int32_t top,
+                       std::int32_t width, std::int32_t height, platform::EventHandler onClick,
+                       const char* text = "") {
+  ControlTemplate control;
+  control.id = id;
+  control.designName = designName;
+  control.kind = ControlKind::Button;
+  control.left = left;
+  control.top = top;
+  control.width = width;
+  control.height = height;
+  control.text = text;
+  control.onClick = onClick;
+  return control;
+}
+
+// The overlay's labels: plain, left-aligned, vertically centred, one line, in "微软雅黑" (GB2312
+// character set) at weight 400.
+ControlTemplate Label(std::int32_t id, const char* designName, std::int32_t left, std::int32_t top,
+                      std::int32_t width, std::int32_t height, std::uint32_t color, std::int32_t fontHeight,
+                      const char* caption) {
+  platform::LabelProperties label;
+  label.caption = caption;
+  label.foreColor = color;
+  label.effect = 0;
+  label.hAlign = 0;
+  label.vAlign = 1;
+  label.wordWrap = false;
+  platform::FontRecord font;
+  font.height = fontHeight;
+  font.weight = 400;
+  font.charSet = 134;
+  font.faceName = "微软雅黑";
+  label.font = font;
+
+  ControlTemplate control;
+  control.id = id;
+  control.designName = designName;
+  control.kind = ControlKind::TransLabel;
+  control.left = left;
+  control.top = top;
+  control.width = width;
+  control.height = height;
+  control.record = platform::BuildLabelRecord(label);
+  return control;
+}
+
+}  // namespace
+
+WindowTemplate MainWindowTemplate(const ToolHandlers& handlers) {
+  WindowTemplate window;
+  window.id = kMainWindowId;
+  window.selfId = kMainWindowSelf;
+  window.designName = "MainWindow";
+  window.title = "Quorlin";
+  window.left = 50;
+  window.top = 50;
+  window.width = 800;
+  window.height = 540;
+  window.centred = true;
+  window.escCloses = true;
+  window.freeMove = true;
+  window.showInTaskbar = true;
+  window.onCreated = handlers.onMainCreated;
+  window.onMoved = handlers.onMainMoved;
+
+  window.controls.push_back(Button(kRadio100, "按钮1", 51, 413, 160, 32, handlers.onSelect100));
+  window.controls.push_back(Button(kRadio125, "按钮2", 232, 413, 112, 32, handlers.onSelect125));
+  window.controls.push_back(Button(kRadio150, "按钮3", 378, 413, 112, 32, handlers.onSelect150));
+  window.controls.push_back(Button(kRadio200, "按钮4", 51, 463, 112, 32, handlers.onSelect200));
+  window.controls.push_back(Button(kRadio250, "按钮5", 232, 463, 112, 32, handlers.onSelect250));
+  window.controls.push_back(Button(kApplyButtonId, "开始按钮_修复1", 552, 437, 160, 52, handlers.onApply));
+  window.controls.push_back(Button(kLogOffButtonId, "开始按钮_关闭", 552, 325, 160, 52, handlers.onLogOff));
+  window.controls.push_back(Button(kCloseButtonId, "按钮_关闭", 757, 18, 18, 18, handlers.onClose, "关闭"));
+
+  ControlTemplate timer;
+  timer.id = kRefreshTimerId;
+  timer.designName = "时钟_标准1";
+  timer.kind = ControlKind::Timer;
+  timer.left = 312;
+  timer.top = 16;
+  timer.width = 26;
+  timer.height = 26;
+  timer.visible = false;
+  timer.timerPeriod = 0;
+  timer.onTick = handlers.onRefreshTick;
+  window.controls.push_back(timer);
+  return window;
+}
+
+WindowTemplate OverlayWindowTemplate(const ToolHandlers& handlers) {
+  WindowTemplate window;
+  window.id = kOverlayWindowId;
+  window.selfId = kOverlayWindowSelf;
+  window.designName = "OverlayWindow";
+  window.title = "";
+  window.left = 50;
+  window.top = 50;
+  window.width = 800;
+  window.height = 540;
+  window.centred = true;
+  window.escCloses = true;
+  window.freeMove = false;
+  window.showInTaskbar = false;
+  window.onCreated = handlers.onOverlayCreated;
+
+  window.controls.push_back(Label(kNoticeLabelId, "透明标签3", 504, 392, 264, 32, 0xFFFFFF, -16, "透明标签3"));
+  window.controls.push_back(Label(kVersionLabelId, "透明标签2", 701, 493, 89, 32, 0xC0C0C0, -10, "版本号：V1.0.0.1"));
+  window.controls.push_back(Label(kSpareLabelId, "透明标签1", 432, 559, 392, 32, 0xFFFFFF, -16, ""));
+
+  ControlTemplate box;
+  box.id = kProgressBoxId;
+  box.designName = "动画框1";
+  box.kind = ControlKind::CartoonBox;
+  box.left = 480;
+  box.top = 16;
+  box.width = 32;
+  box.height = 32;
+  box.visible = false;
+  window.controls.push_back(box);
+
+  ControlTemplate object;
+  object.id = kProgressTemplateId;
+  object.designName = "动画物体1";
+  object.kind = ControlKind::CartoonObject;
+  object.left = 424;
+  object.top = 16;
+  object.width = 40;
+  object.height = 32;
+  object.visible = false;
+  window.controls.push_back(object);
+  return window;
+}
+
+}  // namespace quorlin::app

@@ -1,0 +1,82 @@
+// Start-up of the tool, its two windows, and the handlers that keep the overlay on the main window.
+#include <windows.h>
+
+#include "app/logic/tool_ids.h"
+#include "app/logic/tool_templates.h"
+#include "app/tool_handlers.h"
+#include "app/tool_state.h"
+#include "platform/fatal_error.h"
+#include "platform/logic/timer_rules.h"
+#include "platform/logic/trans_label_model.h"
+#include "platform/win_api.h"
+#include "platform/window_service.h"
+#include "platform/window_thread.h"
+
+namespace quorlin::app {
+
+using namespace platform;
+
+namespace {
+
+constexpr std::uint32_t kOverlayKeyColor = ColorFromRgb(120, 120, 120);
+
+ToolHandlers BoundHandlers() {
+  ToolHandlers handlers;
+  handlers.onMainCreated = OnMainCreated;
+  handlers.onMainMoved = OnMainMoved;
+  handlers.onOverlayCreated = OnOverlayCreated;
+  handlers.onSelect100 = OnSelect100;
+  handlers.onSelect125 = OnSelect125;
+  handlers.onSelect150 = OnSelect150;
+  handlers.onSelect200 = OnSelect200;
+  handlers.onSelect250 = OnSelect250;
+  handlers.onApply = OnApplyClick;
+  handlers.onLogOff = OnLogOffClick;
+  handlers.onClose = OnClose;
+  handlers.onRefreshTick = OnRefreshTick;
+  return handlers;
+}
+
+}  // namespace
+
+void OnMainCreated() {
+  // Opening the overlay while it is open keeps the one overlay there is.
+  LoadWindow(OverlayWindow, MainWindow, false);
+  SetControlProperty(RefreshTimer, kPropTimerPeriod, 1000);
+  DressMainWindow();
+  SetControlProperty(LogOffButton, kPropDisabled, true);
+  if (IsWindowLoaded(OverlayWindow)) SetControlProperty(NoticeLabel, kPropVisible, false);
+}
+
+void OnOverlayCreated() {
+  SetControlProperty(OverlayWindow, kPropWindowBackColor, kOverlayKeyColor);
+  HWND overlay = WindowHandle(OverlayWindow);
+  LONG exStyle = api::GetWindowLongA(overlay, GWL_EXSTYLE);
+  api::SetWindowLongA(overlay, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+  // Only the colour key is used: every pixel of exactly that grey is transparent, also for the mouse.
+  api::SetLayeredWindowAttributes(overlay, kOverlayKeyColor, 200, LWA_COLORKEY);
+}
+
+void OnMainMoved() {
+  if (state().wasMinimized) OnMainCreated();
+  state().wasMinimized = GetControlProperty(MainWindow, kPropWindowState).Number() == kWindowStateMinimized;
+  if (IsWindowLoaded(OverlayWindow)) {
+    int left = GetControlProperty(MainWindow, kPropLeft).Number();
+    int top = GetControlProperty(MainWindow, kPropTop).Number();
+    PlaceWindow(OverlayWindow, left, top);
+  }
+}
+
+void OnClose() { CloseWindow(MainWindow, false); }
+
+int RunTool() {
+  BindWindowThread();
+  PrepareSkin();
+  ToolHandlers handlers = BoundHandlers();
+  RegisterWindowTemplate(MainWindowTemplate(handlers));
+  RegisterWindowTemplate(OverlayWindowTemplate(handlers));
+  if (!LoadWindow(MainWindow)) FatalError("载入启动窗口失败");
+  return RunMessageLoop();
+}
+
+}  // namespace quorlin::app

@@ -1,0 +1,20 @@
+// The tool's process-wide state: all zero at start, owned by the window thread.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+namespace quorlin::app {
+
+struct ToolState {
+  std::array<std::int32_t, 5> levelFlags{};  // which scaling level is selected, in table order
+  HANDLE workerThread = nullptr;            // the Apply worker, while it runs
+  std::int32_t progressObjectId = 0;        // the strip object inside ProgressBox
+  bool wasMinimized = false;                // the last move found MainWindow minimised
+};
+
+ToolState& state();
+
+}  // namespace quorlin::app

@@ -1,0 +1,45 @@
+// Numbered properties shared by every control, and the rules that clamp their values.
+#pragma once
+
+#include <cstdint>
+
+namespace quorlin::platform {
+
+// Common properties of every window and control.
+enum CommonProperty : int {
+  kPropLeft = 0,
+  kPropTop = 1,
+  kPropWidth = 2,
+  kPropHeight = 3,
+  kPropTag = 4,
+  kPropVisible = 5,
+  kPropDisabled = 6,
+  kPropMousePointer = 7,
+};
+constexpr int kFirstKindProperty = 8;
+
+// Properties of a window itself.
+constexpr int kPropWindowBackColor = 10;
+constexpr int kPropWindowState = 18;
+// Values of kPropWindowState.
+constexpr std::int32_t kWindowStateNormal = 0;
+constexpr std::int32_t kWindowStateMinimized = 2;
+constexpr std::int32_t kWindowStateMaximized = 3;
+
+constexpr std::int32_t kMaxCoordinate = 32627;
+
+constexpr std::int32_t ClampPosition(std::int32_t value) {
+  return value < -kMaxCoordinate ? -kMaxCoordinate : (value > kMaxCoordinate ? kMaxCoordinate : value);
+}
+
+constexpr std::int32_t ClampSize(std::int32_t value) {
+  return value < 0 ? 0 : (value > kMaxCoordinate ? kMaxCoordinate : value);
+}
+
+// r + g * 256 + b * 65536, each channel taken as given (0..255).
+constexpr std::uint32_t ColorFromRgb(std::int32_t r, std::int32_t g, std::int32_t b) {
+  return static_cast<std::uint32_t>(r) + static_cast<std::uint32_t>(g) * 256u +
+         static_cast<std::uint32_t>(b) * 65536u;
+}
+
+}  // namespace quorlin::platform

@@ -1,0 +1,80 @@
+// The transparent label's properties, their clamping, its stored design record and how it draws.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/logic/property_value.h"
+
+namespace quorlin::platform {
+
+enum LabelProperty : int {
+  kPropCaption = 8,
+  kPropEffect = 9,
+  kPropLabelFont = 10,
+  kPropForeColor = 11,
+  kPropHAlign = 12,
+  kPropWordWrap = 13,
+  kPropVAlign = 14,
+};
+
+// A font description laid out like the 60-byte LOGFONTA record; the face name is kept as UTF-8 here
+// and stored in the record's 32-byte name field with a terminating zero.
+struct FontRecord {
+  std::int32_t height = 0;
+  std::int32_t width = 0;
+  std::int32_t escapement = 0;
+  std::int32_t orientation = 0;
+  std::int32_t weight = 0;
+  std::uint8_t italic = 0;
+  std::uint8_t underline = 0;
+  std::uint8_t strikeOut = 0;
+  std::uint8_t charSet = 0;
+  std::uint8_t outPrecision = 0;
+  std::uint8_t clipPrecision = 0;
+  std::uint8_t quality = 0;
+  std::uint8_t pitchAndFamily = 0;
+  std::string faceName;
+
+  static constexpr std::size_t kSize = 60;
+  std::string Serialize() const;
+  static std::optional<FontRecord> Parse(std::span<const std::uint8_t> bytes);
+  bool operator==(const FontRecord&) const = default;
+};
+
+struct LabelProperties {
+  std::string caption = "透明标签";
+  std::int32_t effect = 0;
+  std::optional<FontRecord> font;  // none: the stock GUI font
+  std::uint32_t foreColor = 0;
+  std::int32_t hAlign = 0;
+  bool wordWrap = false;
+  std::int32_t vAlign = 1;
+
+  // Stores a clamped value; false for an index that is not a label property.
+  bool Set(int index, const PropertyValue& value);
+  std::optional<PropertyValue> Get(int index) const;
+};
+
+// DrawText flags for the label (values as in the Win32 headers).
+std::uint32_t LabelFormatFlags(std::int32_t hAlign, std::int32_t vAlign, bool wordWrap);
+
+// One pass of text drawing: the caption in `color`, offset by (dx, dy) from the client rectangle.
+struct TextPass {
+  int dx;
+  int dy;
+  std::uint32_t color;
+  bool operator==(const TextPass&) const = default;
+};
+// The passes that draw a caption with its effect, in drawing order; empty for an empty caption.
+std::vector<TextPass> LabelTextPasses(const LabelProperties& label);
+
+// The stored design record of a label: version 1, effect, colour, alignments, word wrap, font block
+// and caption. A record of a later version, or one that is cut short, is refused.
+std::vector<std::uint8_t> BuildLabelRecord(const LabelProperties& label);
+std::optional<LabelProperties> ParseLabelRecord(std::span<const std::uint8_t> record);
+
+}  // namespace quorlin::platform

@@ -1,0 +1,71 @@
+// Window templates: the fixed description of a window, its controls and the handlers bound to their
+// events, from which the window service builds real windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorlin::platform {
+
+// Names a window (its window id and the id of its own element) or a control of a window.
+struct ControlRef {
+  std::int32_t window = 0;
+  std::int32_t control = 0;
+  bool operator==(const ControlRef&) const = default;
+  auto operator<=>(const ControlRef&) const = default;
+};
+
+using EventHandler = void (*)();
+
+enum class ControlKind {
+  Button,         // a system push button; raises clicked
+  Timer,          // invisible; raises tick at its period
+  TransLabel,     // a text drawn straight onto the window behind it
+  CartoonBox,     // an animation box of picture objects
+  CartoonObject,  // a design-time animation object: data only, no window of its own
+};
+
+struct ControlTemplate {
+  std::int32_t id = 0;
+  std::string designName;
+  ControlKind kind = ControlKind::Button;
+  std::int32_t left = 0, top = 0, width = 0, height = 0;
+  bool visible = true;
+  bool disabled = false;
+  std::string text;                   // a button's caption
+  std::int32_t timerPeriod = 0;       // a timer's design period
+  std::vector<std::uint8_t> record;   // a label's stored design record
+  EventHandler onClick = nullptr;
+  EventHandler onTick = nullptr;
+};
+
+struct WindowTemplate {
+  std::int32_t id = 0;       // the window id
+  std::int32_t selfId = 0;   // the id of the window's own element
+  std::string designName;
+  std::string title;
+  std::int32_t left = 0, top = 0, width = 0, height = 0;
+  bool centred = false;        // placed in the middle of the primary screen at creation
+  bool escCloses = false;      // Esc in the window closes it
+  bool freeMove = false;       // a press on the window surface drags it
+  bool showInTaskbar = false;
+  bool visible = true;
+  std::vector<ControlTemplate> controls;
+  EventHandler onCreated = nullptr;
+  EventHandler onMoved = nullptr;
+
+  ControlRef Self() const { return {id, selfId}; }
+  const ControlTemplate* FindControl(std::int32_t controlId) const {
+    for (const auto& control : controls)
+      if (control.id == controlId) return &control;
+    return nullptr;
+  }
+};
+
+// Where a centred window goes: the screen's middle, each coordinate truncated.
+constexpr std::int32_t CentredOrigin(std::int32_t screenExtent, std::int32_t windowExtent) {
+  return (screenExtent - windowExtent) / 2;
+}
+
+}  // namespace quorlin::platform
