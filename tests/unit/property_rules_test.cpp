@@ -1,0 +1,72 @@
+#include "platform/logic/property_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/logic/property_value.h"
+#include "platform/logic/timer_rules.h"
+#include "platform/logic/window_template.h"
+
+namespace quorlin::platform {
+namespace {
+
+TEST(PropertyRules, PositionsAndSizesAreClamped) {
+  EXPECT_EQ(ClampPosition(40000), 32627);
+  EXPECT_EQ(ClampPosition(-40000), -32627);
+  EXPECT_EQ(ClampPosition(-5), -5);
+  EXPECT_EQ(ClampSize(-10), 0);
+  EXPECT_EQ(ClampSize(40000), 32627);
+  EXPECT_EQ(ClampSize(800), 800);
+}
+
+TEST(PropertyRules, ColorFromRgbPutsRedInTheLowByte) {
+  EXPECT_EQ(ColorFromRgb(246, 246, 246), 0xF6F6F6u);
+  EXPECT_EQ(ColorFromRgb(120, 120, 120), 0x787878u);
+  EXPECT_EQ(ColorFromRgb(1, 2, 3), 0x030201u);
+}
+
+TEST(PropertyRules, CentredOriginTruncates) {
+  EXPECT_EQ(CentredOrigin(1280, 800), 240);
+  EXPECT_EQ(CentredOrigin(800, 540), 130);
+  EXPECT_EQ(CentredOrigin(1365, 800), 282);
+  EXPECT_EQ(CentredOrigin(700, 800), -50);
+}
+
+TEST(PropertyValue, NumbersAndTextsReadBackAsTheyWereGiven) {
+  EXPECT_EQ(PropertyValue(true).Number(), 1);
+  EXPECT_EQ(PropertyValue(0xFF000000u).Number(), static_cast<std::int32_t>(0xFF000000u));
+  EXPECT_EQ(PropertyValue("注销").Text(), "注销");
+  EXPECT_EQ(PropertyValue(-12).Text(), "-12");
+  EXPECT_EQ(PropertyValue("7").Number(), 0) << "a text is not parsed as a number";
+}
+
+TEST(TimerRules, SettingTheSamePeriodLeavesTheTimerAlone) {
+  PeriodChange change = ChangePeriod(1000, true, 1000);
+  EXPECT_FALSE(change.changed);
+  EXPECT_FALSE(change.stop);
+  EXPECT_FALSE(change.start);
+}
+
+TEST(TimerRules, ANewPeriodRestartsARunningTimer) {
+  PeriodChange change = ChangePeriod(1000, true, 10);
+  EXPECT_TRUE(change.changed);
+  EXPECT_TRUE(change.stop);
+  EXPECT_TRUE(change.start);
+  EXPECT_EQ(change.period, 10);
+}
+
+TEST(TimerRules, ANegativePeriodStopsTheTimerAndReadsAsZero) {
+  PeriodChange change = ChangePeriod(1000, true, -5);
+  EXPECT_TRUE(change.stop);
+  EXPECT_FALSE(change.start);
+  EXPECT_EQ(change.period, 0);
+  EXPECT_FALSE(ChangePeriod(0, false, -5).changed) << "-5 is 0, which is already stored";
+}
+
+TEST(TimerRules, AStoppedTimerStartsWithoutAStop) {
+  PeriodChange change = ChangePeriod(0, false, 1000);
+  EXPECT_FALSE(change.stop);
+  EXPECT_TRUE(change.start);
+}
+
+}  // namespace
+}  // namespace quorlin::platform

@@ -1,0 +1,20 @@
+// Helpers shared by the Win32 tests: pumping messages and capturing what the screen shows.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace quorlin::testing {
+
+// Dispatches messages until `done` holds or `timeoutMs` has passed; returns whether it held.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+// Dispatches whatever is queued now.
+void PumpPending();
+
+// The screen pixels of a rectangle (screen coordinates) as 0x00RRGGBB, row by row.
+std::vector<std::uint32_t> CaptureScreen(const RECT& area);
+
+}  // namespace quorlin::testing

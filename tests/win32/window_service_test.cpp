@@ -1,0 +1,403 @@
+#include "platform/window_service.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/logic/timer_rules.h"
+#include "platform/logic/trans_label_model.h"
+#include "platform/text.h"
+#include "platform/win_api.h"
+#include "tests/win32/test_support.h"
+
+namespace quorlin::platform {
+namespace {
+
+using quorlin::testing::CaptureScreen;
+using quorlin::testing::PumpPending;
+using quorlin::testing::PumpUntil;
+
+constexpr std::int32_t kFormId = 901, kFormSelf = 9010, kButtonId = 9011, kLabelId = 9012, kTimerId = 9013,
+                       kObjectId = 9014, kOwnedId = 902, kOwnedSelf = 9020, kNeverLoadedId = 903,
+                       kNeverLoadedSelf = 9030, kNeverLoadedControl = 9031;
+constexpr ControlRef kForm{kFormId, kFormSelf}, kButton{kFormId, kButtonId}, kLabel{kFormId, kLabelId},
+    kTimer{kFormId, kTimerId}, kObject{kFormId, kObjectId}, kOwned{kOwnedId, kOwnedSelf},
+    kNeverLoaded{kNeverLoadedId, kNeverLoadedSelf}, kNeverLoadedLabel{kNeverLoadedId, kNeverLoadedControl};
+
+int createdCount = 0, movedCount = 0, clickCount = 0, tickCount = 0;
+void OnCreated() { ++createdCount; }
+void OnMoved() { ++movedCount; }
+void OnClick() { ++clickCount; }
+void OnTick() { ++tickCount; }
+
+WindowTemplate FormTemplate() {
+  WindowTemplate window;
+  window.id = kFormId;
+  window.selfId = kFormSelf;
+  window.title = "Service test";
+  window.left = 10;
+  window.top = 20;
+  window.width = 300;
+  window.height = 200;
+  window.centred = true;
+  window.escCloses = true;
+  window.onCreated = OnCreated;
+  window.onMoved = OnMoved;
+
+  ControlTemplate button;
+  button.id = kButtonId;
+  button.kind = ControlKind::Button;
+  button.left = 10;
+  button.top = 10;
+  button.width = 80;
+  button.height = 24;
+  button.text = "按钮";
+  button.onClick = OnClick;
+  window.controls.push_back(button);
+
+  LabelProperties label;
+  label.caption = "";
+  label.foreColor = 0x0000FF;
+  ControlTemplate labelControl;
+  labelControl.id = kLabelId;
+  labelControl.kind = ControlKind::TransLabel;
+  labelControl.left = 20;
+  labelControl.top = 60;
+  labelControl.width = 200;
+  labelControl.height = 40;
+  labelControl.record = BuildLabelRecord(label);
+  window.controls.push_back(labelControl);
+
+  ControlTemplate timer;
+  timer.id = kTimerId;
+  timer.kind = ControlKind::Timer;
+  timer.visible = false;
+  timer.onTick = OnTick;
+  window.controls.push_back(timer);
+
+  ControlTemplate object;
+  object.id = kObjectId;
+  object.kind = ControlKind::CartoonObject;
+  object.left = 5;
+  object.top = 6;
+  object.width = 7;
+  object.height = 8;
+  object.visible = false;
+  window.controls.push_back(object);
+  return window;
+}
+
+WindowTemplate OwnedTemplate() {
+  WindowTemplate window;
+  window.id = kOwnedId;
+  window.selfId = kOwnedSelf;
+  window.width = 100;
+  window.height = 50;
+  window.onCreated = OnCreated;
+  return window;
+}
+
+WindowTemplate NeverLoadedTemplate() {
+  WindowTemplate window;
+  window.id = kNeverLoadedId;
+  window.selfId = kNeverLoadedSelf;
+  window.width = 100;
+  window.height = 50;
+  ControlTemplate label;
+  label.id = kNeverLoadedControl;
+  label.kind = ControlKind::TransLabel;
+  window.controls.push_back(label);
+  return window;
+}
+
+class WindowServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowServiceForTesting();
+    createdCount = movedCount = clickCount = tickCount = 0;
+    RegisterWindowTemplate(FormTemplate());
+    RegisterWindowTemplate(OwnedTemplate());
+    RegisterWindowTemplate(NeverLoadedTemplate());
+  }
+  void TearDown() override { ResetWindowServiceForTesting(); }
+};
+
+TEST_F(WindowServiceTest, LoadingBuildsTheWindowCentredWithItsControlsAndRaisesCreatedOnce) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  EXPECT_EQ(createdCount, 1);
+  HWND form = WindowHandle(kForm);
+  ASSERT_TRUE(::IsWindow(form));
+  RECT rect;
+  ::GetWindowRect(form, &rect);
+  EXPECT_EQ(rect.left, (::GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
+  EXPECT_EQ(rect.top, (::GetSystemMetrics(SM_CYSCREEN) - 200) / 2);
+  EXPECT_EQ(rect.right - rect.left, 300);
+  EXPECT_EQ(::GetWindowLongW(form, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0) << "borderless";
+  wchar_t title[64];
+  ::GetWindowTextW(form, title, 64);
+  EXPECT_STREQ(title, L"Service test");
+
+  HWND button = WindowHandle(kButton);
+  EXPECT_EQ(::GetParent(button), form);
+  EXPECT_EQ(::GetDlgCtrlID(button), kButtonId);
+  EXPECT_EQ(WindowHandle(kObject), nullptr) << "a design-time object has no window";
+
+  EXPECT_TRUE(LoadWindow(kForm)) << "a second request for an open window succeeds";
+  EXPECT_EQ(createdCount, 1) << "and neither opens another window nor raises created again";
+  EXPECT_EQ(WindowHandle(kForm), form);
+}
+
+TEST_F(WindowServiceTest, AnOwnedWindowNeedsItsParentLoaded) {
+  EXPECT_FALSE(LoadWindow(kOwned, kForm));
+  EXPECT_FALSE(IsWindowLoaded(kOwned));
+  ASSERT_TRUE(LoadWindow(kForm));
+  ASSERT_TRUE(LoadWindow(kOwned, kForm));
+  EXPECT_EQ(::GetWindow(WindowHandle(kOwned), GW_OWNER), WindowHandle(kForm));
+  CloseWindow(kForm, true);
+  EXPECT_FALSE(IsWindowLoaded(kOwned)) << "the owned window goes with its owner";
+}
+
+TEST_F(WindowServiceTest, CommonPropertiesAreClampedAndReadBack) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  SetControlProperty(kButton, kPropLeft, 40000);
+  EXPECT_EQ(GetControlProperty(kButton, kPropLeft).Number(), 32627);
+  SetControlProperty(kButton, kPropLeft, 15);
+  SetControlProperty(kButton, kPropTop, 25);
+  EXPECT_EQ(GetControlProperty(kButton, kPropLeft).Number(), 15) << "in the parent's client coordinates";
+  EXPECT_EQ(GetControlProperty(kButton, kPropTop).Number(), 25);
+  SetControlProperty(kButton, kPropWidth, -10);
+  EXPECT_EQ(GetControlProperty(kButton, kPropWidth).Number(), 0);
+  EXPECT_EQ(GetControlProperty(kButton, kPropHeight).Number(), 24);
+  SetControlProperty(kButton, kPropDisabled, true);
+  EXPECT_FALSE(::IsWindowEnabled(WindowHandle(kButton)));
+  EXPECT_TRUE(GetControlProperty(kButton, kPropDisabled).Flag());
+  SetControlProperty(kButton, kPropVisible, false);
+  EXPECT_FALSE(GetControlProperty(kButton, kPropVisible).Flag());
+  SetControlProperty(kButton, kPropTag, "标记");
+  EXPECT_EQ(GetControlProperty(kButton, kPropTag).Text(), "标记");
+}
+
+TEST_F(WindowServiceTest, ValuesOfAWindowNotYetCreatedAreAppliedAtCreation) {
+  SetControlProperty(kForm, kPropWidth, 320);
+  SetControlProperty(kForm, kPropLeft, 33);
+  EXPECT_EQ(GetControlProperty(kForm, kPropWidth).Number(), 320);
+  ASSERT_TRUE(LoadWindow(kForm));
+  RECT rect;
+  ::GetWindowRect(WindowHandle(kForm), &rect);
+  EXPECT_EQ(rect.left, 33);
+  EXPECT_EQ(rect.right - rect.left, 320);
+  SetControlProperty(kObject, kPropLeft, 44);
+  EXPECT_EQ(GetControlProperty(kObject, kPropLeft).Number(), 44);
+  EXPECT_EQ(GetControlProperty(kObject, kPropTop).Number(), 6) << "the template's value until one is set";
+}
+
+TEST_F(WindowServiceTest, WindowStateReadsMinimisedAndNormal) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  EXPECT_EQ(GetControlProperty(kForm, kPropWindowState).Number(), kWindowStateNormal);
+  ::ShowWindow(WindowHandle(kForm), SW_MINIMIZE);
+  EXPECT_EQ(GetControlProperty(kForm, kPropWindowState).Number(), kWindowStateMinimized);
+  ::ShowWindow(WindowHandle(kForm), SW_RESTORE);
+  EXPECT_EQ(GetControlProperty(kForm, kPropWindowState).Number(), kWindowStateNormal);
+}
+
+int moveWindowCalls = 0;
+BOOL WINAPI CountingMoveWindow(HWND hwnd, int x, int y, int w, int h, BOOL repaint) {
+  ++moveWindowCalls;
+  return ::MoveWindow(hwnd, x, y, w, h, repaint);
+}
+
+TEST_F(WindowServiceTest, PlaceWindowKeepsWhatIsNotGivenAndSkipsANullMove) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  api::ScopedOverride countMoves(api::MoveWindow, &CountingMoveWindow);
+  moveWindowCalls = 0;
+  RECT before;
+  ::GetWindowRect(WindowHandle(kForm), &before);
+  PlaceWindow(kForm, before.left, before.top);
+  EXPECT_EQ(moveWindowCalls, 0) << "the current rectangle needs no call";
+  PlaceWindow(kForm, 5, std::nullopt, -1, std::nullopt);
+  EXPECT_EQ(moveWindowCalls, 1);
+  RECT after;
+  ::GetWindowRect(WindowHandle(kForm), &after);
+  EXPECT_EQ(after.left, 5);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.right - after.left, 300);
+  EXPECT_EQ(after.bottom - after.top, 200);
+  EXPECT_GE(movedCount, 1) << "every move raises the moved event";
+}
+
+int destroyCalls = 0;
+BOOL WINAPI CountingDestroyWindow(HWND hwnd) {
+  ++destroyCalls;
+  return ::DestroyWindow(hwnd);
+}
+
+TEST_F(WindowServiceTest, DeferredCloseWaitsForTheMessageAndDestroysOnce) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  api::ScopedOverride countDestroys(api::DestroyWindow, &CountingDestroyWindow);
+  destroyCalls = 0;
+  CloseWindow(kForm);
+  CloseWindow(kForm);
+  EXPECT_TRUE(IsWindowLoaded(kForm)) << "still there until the posted request is dispatched";
+  PumpPending();
+  EXPECT_FALSE(IsWindowLoaded(kForm));
+  EXPECT_EQ(destroyCalls, 1);
+}
+
+TEST_F(WindowServiceTest, EscClosesTheWindowAndEndsTheMessageLoop) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  ::SetFocus(WindowHandle(kButton));
+  ::PostMessageW(WindowHandle(kButton), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(RunMessageLoop(), 0);
+  EXPECT_FALSE(IsWindowLoaded(kForm));
+}
+
+TEST_F(WindowServiceTest, AButtonClickRaisesItsClickedEvent) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  ::SendMessageW(WindowHandle(kButton), BM_CLICK, 0, 0);
+  EXPECT_EQ(clickCount, 1);
+}
+
+int setTimerCalls = 0, killTimerCalls = 0;
+UINT_PTR WINAPI CountingSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC proc) {
+  ++setTimerCalls;
+  EXPECT_EQ(id, kTimerPlatformId);
+  return ::SetTimer(hwnd, id, period, proc);
+}
+BOOL WINAPI CountingKillTimer(HWND hwnd, UINT_PTR id) {
+  ++killTimerCalls;
+  return ::KillTimer(hwnd, id);
+}
+
+TEST_F(WindowServiceTest, TimerTicksAtItsPeriodAndIgnoresTheSamePeriod) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  api::ScopedOverride countSet(api::SetTimer, &CountingSetTimer);
+  api::ScopedOverride countKill(api::KillTimer, &CountingKillTimer);
+  setTimerCalls = killTimerCalls = 0;
+  SetControlProperty(kTimer, kPropTimerPeriod, 20);
+  EXPECT_EQ(setTimerCalls, 1);
+  EXPECT_TRUE(PumpUntil([] { return tickCount >= 2; }));
+  SetControlProperty(kTimer, kPropTimerPeriod, 20);
+  EXPECT_EQ(setTimerCalls, 1) << "the same period does not restart the timer";
+  SetControlProperty(kTimer, kPropTimerPeriod, -5);
+  EXPECT_EQ(killTimerCalls, 1);
+  EXPECT_EQ(GetControlProperty(kTimer, kPropTimerPeriod).Number(), 0);
+  PumpPending();
+  int ticksWhenStopped = tickCount;
+  ::Sleep(80);
+  PumpPending();
+  EXPECT_EQ(tickCount, ticksWhenStopped);
+}
+
+TEST_F(WindowServiceTest, LabelPropertiesAreClampedAndTheCaptionIsTheWindowText) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  SetControlProperty(kLabel, kPropHAlign, 5);
+  SetControlProperty(kLabel, kPropVAlign, -1);
+  EXPECT_EQ(GetControlProperty(kLabel, kPropHAlign).Number(), 2);
+  EXPECT_EQ(GetControlProperty(kLabel, kPropVAlign).Number(), 0);
+  SetControlProperty(kLabel, kPropCaption, "注销前，请注意保存所有打开的文件！");
+  wchar_t text[64];
+  ::GetWindowTextW(WindowHandle(kLabel), text, 64);
+  EXPECT_EQ(Narrow(text), "注销前，请注意保存所有打开的文件！");
+  EXPECT_EQ(GetControlProperty(kLabel, kPropCaption).Text(), "注销前，请注意保存所有打开的文件！");
+}
+
+int CountColor(const std::vector<std::uint32_t>& pixels, std::uint32_t rgb) {
+  int count = 0;
+  for (std::uint32_t p : pixels) count += p == rgb;
+  return count;
+}
+
+TEST_F(WindowServiceTest, ALabelDrawsItsTextOverTheWindowBackgroundOnly) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  SetControlProperty(kForm, kPropWindowBackColor, ColorFromRgb(120, 120, 120));
+  HWND label = WindowHandle(kLabel);
+  RECT area;
+  ::GetWindowRect(label, &area);
+  PumpUntil([] { return false; }, 150);
+  auto empty = CaptureScreen(area);
+  EXPECT_EQ(CountColor(empty, 0x787878), static_cast<int>(empty.size())) << "no caption, nothing drawn";
+
+  SetControlProperty(kLabel, kPropCaption, "WWWW");
+  SetControlProperty(kLabel, kPropForeColor, 0x00FF00);  // green, as COLORREF 0x00BBGGRR
+  PumpUntil([] { return false; }, 150);
+  auto drawn = CaptureScreen(area);
+  EXPECT_GT(CountColor(drawn, 0x00FF00), 10) << "opaque text pixels in the label's colour";
+
+  SetControlProperty(kLabel, kPropCaption, "");
+  PumpUntil([] { return false; }, 150);
+  auto cleared = CaptureScreen(area);
+  EXPECT_EQ(CountColor(cleared, 0x787878), static_cast<int>(cleared.size()))
+      << "removing the caption repaints the area under the label";
+}
+
+// Fatal errors end the process with -1 after the message box; the box is faked so nothing waits.
+int WINAPI PrintingMessageBox(HWND, LPCWSTR text, LPCWSTR title, UINT type) {
+  std::fprintf(stderr, "box[%s|%s|%s]\n", Narrow(title).c_str(), Narrow(text).c_str(),
+               (type & MB_ICONERROR) ? "error-icon" : "no-icon");
+  return IDOK;
+}
+
+using WindowServiceDeathTest = WindowServiceTest;
+
+TEST_F(WindowServiceDeathTest, AControlOfAWindowThatIsNotLoadedIsFatal) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  api::ScopedOverride fakeBox(api::MessageBoxW, &PrintingMessageBox);
+  EXPECT_EXIT(SetControlProperty(kNeverLoadedLabel, kPropVisible, true), ::testing::ExitedWithCode(-1),
+              "box\\[错误\\|运行时出错!\n\n错误信息：未载入欲访问窗口组件所在的窗口\n\\|error-icon\\]");
+  EXPECT_EXIT(WindowHandle(kNeverLoaded), ::testing::ExitedWithCode(-1), "指定窗口或窗口组件不存在或尚未载入");
+  EXPECT_EXIT(SetControlProperty(kNeverLoaded, kPropWindowBackColor, 1), ::testing::ExitedWithCode(-1),
+              "指定窗口尚未载入");
+}
+
+TEST_F(WindowServiceDeathTest, AKindPropertyOfAControlWithoutAWindowIsFatal) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  api::ScopedOverride fakeBox(api::MessageBoxW, &PrintingMessageBox);
+  ASSERT_TRUE(LoadWindow(kForm));
+  EXPECT_EXIT(SetControlProperty(kObject, 9, 1), ::testing::ExitedWithCode(-1), "指定窗口尚未载入");
+}
+
+using NoSuchFunction = void(WINAPI*)();
+api::Slot<NoSuchFunction> missingGdiPlusFunction{api::Library::GdiPlus, "GdipNoSuchFunction"};
+
+TEST(FunctionTableDeathTest, AFunctionThatCannotBeFoundIsFatalWithItsLibraryAndName) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  api::ScopedOverride fakeBox(api::MessageBoxW, &PrintingMessageBox);
+  EXPECT_EXIT(missingGdiPlusFunction(), ::testing::ExitedWithCode(-1),
+              "错误信息：无法找到指定DLL库文件“GdiPlus.dll”中的输出命令“GdipNoSuchFunction”");
+}
+
+DWORD WINAPI ErrorSettingTickCount() {
+  ::SetLastError(1234);
+  return 5;
+}
+
+TEST(FunctionTable, AnOverrideIsUsedAndTheOriginalComesBack) {
+  {
+    api::ScopedOverride fake(api::GetTickCount, &ErrorSettingTickCount);
+    EXPECT_EQ(api::GetTickCount(), 5u);
+    EXPECT_NE(fake.Previous(), nullptr);
+    EXPECT_NE(fake.Previous(), &ErrorSettingTickCount);
+  }
+  EXPECT_NE(api::GetTickCount(), 5u);
+}
+
+TEST(FunctionTable, TheFirstLookupKeepsTheCallersLastError) {
+  api::Slot<decltype(&::GetCurrentProcessId)> fresh{api::Library::Kernel32, "GetCurrentProcessId"};
+  ::SetLastError(4321);
+  fresh();
+  EXPECT_EQ(::GetLastError(), 4321u);
+}
+
+TEST(FunctionTable, LibrariesComeFromTheSystemDirectory) {
+  api::GdipGetImageWidth.Get();  // loads GdiPlus.dll through the table
+  HMODULE module = ::GetModuleHandleW(L"gdiplus.dll");
+  ASSERT_NE(module, nullptr);
+  wchar_t path[MAX_PATH], system[MAX_PATH];
+  ::GetModuleFileNameW(module, path, MAX_PATH);
+  UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(_wcsnicmp(path, system, length), 0) << Narrow(path);
+}
+
+}  // namespace
+}  // namespace quorlin::platform
