@@ -1,6 +1,7 @@
 // Start-up of the tool, its two windows, and the handlers that keep the overlay on the main window.
 #include <windows.h>
 
+#include "app/apply_state.h"
 #include "app/logic/tool_ids.h"
 #include "app/logic/tool_templates.h"
 #include "app/tool_handlers.h"
@@ -44,6 +45,15 @@ void OnMainCreated() {
   LoadWindow(OverlayWindow, MainWindow, false);
   SetControlProperty(RefreshTimer, kPropTimerPeriod, 1000);
   DressMainWindow();
+  if (state().applied) {
+    // After Apply a restore keeps the done state: the Log off button stays usable and the notice
+    // stays up, or the user would be left with no way to log off.
+    if (IsWindowLoaded(OverlayWindow)) {
+      SetControlProperty(NoticeLabel, kPropVisible, true);
+      SetControlProperty(NoticeLabel, kPropCaption, kNoticeText);
+    }
+    return;
+  }
   SetControlProperty(LogOffButton, kPropDisabled, true);
   if (IsWindowLoaded(OverlayWindow)) SetControlProperty(NoticeLabel, kPropVisible, false);
 }

@@ -113,6 +113,7 @@
   X(User32, TranslateMessage)            \
   X(User32, UpdateLayeredWindow)         \
   X(User32, UpdateWindow)                \
+  X(User32, WaitForInputIdle)            \
   QUORLIN_WIN_API_LIST_POINTER_SIZED(X)  \
   /* gdi32 */                            \
   X(Gdi32, BitBlt)                       \

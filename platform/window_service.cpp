@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/animation_service.h"
+#include "platform/cartoon_box.h"
 #include "platform/fatal_error.h"
 #include "platform/handle_owners.h"
 #include "platform/text.h"
@@ -16,6 +18,8 @@ namespace quorlin::platform {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"QuorlinForm";
+// Posted when a click or an activation may have raised a window above the windows it owns.
+constexpr UINT kRaiseOwnedMessage = WM_APP + 0x52;
 constexpr char kWindowNotLoaded[] = "未载入欲访问窗口组件所在的窗口";
 constexpr char kNoNativeWindowYet[] = "指定窗口尚未载入";
 constexpr char kNoSuchWindow[] = "指定窗口或窗口组件不存在或尚未载入";
@@ -30,6 +34,13 @@ struct ControlState {
   const ControlTemplate* design = nullptr;
   HWND hwnd = nullptr;
 };
+
+// A control's window may be destroyed on its own (a button closed with WM_CLOSE): from then on the
+// control has no window, like a control whose window was never created.
+HWND LiveHandle(ControlState& control) {
+  if (control.hwnd != nullptr && !api::IsWindow(control.hwnd)) control.hwnd = nullptr;
+  return control.hwnd;
+}
 
 struct LoadedWindow {
   const WindowTemplate* design = nullptr;
@@ -83,7 +94,7 @@ HWND HandleOrFail(ControlRef ref) {
   if (window == nullptr) FatalError(kNoSuchWindow);
   if (IsWindowRef(ref)) return window->hwnd;
   auto it = window->controls.find(ref.control);
-  if (it == window->controls.end() || it->second.hwnd == nullptr) FatalError(kNoSuchWindow);
+  if (it == window->controls.end() || LiveHandle(it->second) == nullptr) FatalError(kNoSuchWindow);
   return it->second.hwnd;
 }
 
@@ -213,6 +224,10 @@ void SetControlKindProperty(const ControlState& control, int index, const Proper
     case ControlKind::Timer:
       if (index == kPropTimerPeriod) SetTimerPeriod(control.hwnd, value.Number());
       break;
+    case ControlKind::CartoonBox:
+      if (CartoonBox* box = CartoonBoxFromHandle(control.hwnd); box && index == kPropBoxBackColor)
+        box->SetBackColor(static_cast<std::uint32_t>(value.Number()));
+      break;
     default: break;
   }
 }
@@ -221,6 +236,10 @@ PropertyValue GetControlKindProperty(const ControlState& control, int index) {
   switch (control.design->kind) {
     case ControlKind::TransLabel: return GetLabelProperty(control.hwnd, index);
     case ControlKind::Timer: return index == kPropTimerPeriod ? PropertyValue(TimerPeriod(control.hwnd)) : PropertyValue();
+    case ControlKind::CartoonBox:
+      if (CartoonBox* box = CartoonBoxFromHandle(control.hwnd); box && index == kPropBoxBackColor)
+        return PropertyValue(box->BackColor());
+      return {};
     default: return {};
   }
 }
@@ -243,6 +262,7 @@ HWND CreateControl(HWND parent, const ControlTemplate& design) {
                               design.visible, properties);
     }
     case ControlKind::CartoonBox:
+      return CreateCartoonBox(parent, design.id, design.left, design.top, design.width, design.height, design.visible);
     case ControlKind::CartoonObject:
       return nullptr;
   }
@@ -260,6 +280,9 @@ void FillBackground(const LoadedWindow& window, HDC dc) {
 // so the window system restacks it even where it already believes it is on top (Wine without a window
 // manager raises a clicked owner above its owned windows); it ends just where it belongs.
 void RaiseOwnedWindows(HWND owner) {
+  static bool raising = false;  // the restacking itself reports z-order changes
+  if (raising) return;
+  raising = true;
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   for (auto& [id, window] : service().windows) {
     HWND owned = window->hwnd;
@@ -267,6 +290,7 @@ void RaiseOwnedWindows(HWND owner) {
     api::SetWindowPos(owned, HWND_TOPMOST, 0, 0, 0, 0, flags);
     api::SetWindowPos(owned, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
   }
+  raising = false;
 }
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -286,8 +310,14 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       }
       break;
     case WM_ACTIVATE:
-      if (window && LOWORD(wParam) != WA_INACTIVE) RaiseOwnedWindows(hwnd);
+      if (window && LOWORD(wParam) != WA_INACTIVE) api::PostMessageW(hwnd, kRaiseOwnedMessage, 0, 0);
       break;
+    case WM_PARENTNOTIFY:
+      if (window && LOWORD(wParam) == WM_LBUTTONDOWN) api::PostMessageW(hwnd, kRaiseOwnedMessage, 0, 0);
+      break;
+    case kRaiseOwnedMessage:
+      RaiseOwnedWindows(hwnd);
+      return 0;
     case WM_MOVE:
       if (window && window->created && window->design->onMoved) window->design->onMoved();
       return 0;
@@ -406,6 +436,9 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
   if (design->visible) api::ShowWindow(hwnd, SW_SHOW);
   loading->created = true;
   if (design->onCreated) design->onCreated();
+  // The handler may have changed the window's kind (a layered window gets a new surface from some
+  // window systems, stacked on top): put the windows it owns back above it.
+  if (FindLoaded(design->id) == loading) RaiseOwnedWindows(hwnd);
   return true;
 }
 
@@ -417,7 +450,7 @@ HWND WindowHandle(ControlRef ref) {
   if (IsWindowRef(ref)) return window->hwnd;
   auto it = window->controls.find(ref.control);
   if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  return it->second.hwnd;
+  return LiveHandle(it->second);
 }
 
 void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top, std::optional<int> width,
@@ -471,8 +504,8 @@ void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
   if (window == nullptr) FatalError(kWindowNotLoaded);
   auto it = window->controls.find(ref.control);
   if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  const ControlState& control = it->second;
-  if (control.hwnd == nullptr) {
+  ControlState& control = it->second;
+  if (LiveHandle(control) == nullptr) {
     if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
     Store(service().stored[ref], index, value);
     return;
@@ -496,12 +529,12 @@ PropertyValue GetControlProperty(ControlRef ref, int index) {
   if (window == nullptr) FatalError(kWindowNotLoaded);
   auto it = window->controls.find(ref.control);
   if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  const ControlState& control = it->second;
+  ControlState& control = it->second;
   if (index >= kFirstKindProperty) {
-    if (control.hwnd == nullptr) FatalError(kNoNativeWindowYet);
+    if (LiveHandle(control) == nullptr) FatalError(kNoNativeWindowYet);
     return GetControlKindProperty(control, index);
   }
-  return ReadCommon(ref, control.hwnd, index).value_or(PropertyValue());
+  return ReadCommon(ref, LiveHandle(control), index).value_or(PropertyValue());
 }
 
 int RunMessageLoop() {

@@ -1,0 +1,64 @@
+// Skinning of the main window: the binding objects, the layer's start-up, and dressing the window.
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "app/logic/tool_ids.h"
+#include "app/levels.h"
+#include "app/skin_objects.h"
+#include "app/tool_handlers.h"
+#include "app/tool_state.h"
+#include "platform/window_service.h"
+#include "resources/image_resources.h"
+
+namespace quorlin::app {
+
+namespace {
+
+std::unique_ptr<SkinObjects> objects;
+std::map<skin::ImageResource, skin::SkinImage> decodedPictures;
+HWND statusBoxWindow = nullptr;
+
+void ReleaseSkinObjects() {
+  objects.reset();
+  skin::ReleaseSkinLayer();
+}
+
+}  // namespace
+
+SkinObjects& skinObjects() { return *objects; }
+
+skin::SkinImage Picture(skin::ImageResource resource) {
+  auto [it, inserted] = decodedPictures.try_emplace(resource, nullptr);
+  if (inserted) it->second = skin::LoadSkinImage(resource);
+  return it->second;
+}
+
+void PrepareSkin() {
+  objects = std::make_unique<SkinObjects>();
+  std::atexit(ReleaseSkinObjects);
+  skin::SkinLayerStartup();
+}
+
+void DressMainWindow() {
+  SkinObjects& skin = skinObjects();
+  skin.form.Attach(platform::WindowHandle(MainWindow));
+  skin.form.SetBackground(Picture(state().applied ? resources::DoneBackground() : resources::IntroBackground()));
+  // One status picture box serves every dressing: a new one per restore would only pile up windows.
+  if (statusBoxWindow == nullptr || !::IsWindow(statusBoxWindow))
+    statusBoxWindow = skin.statusBox.CreatePicture(platform::WindowHandle(MainWindow), 53, 427, 530, 48);
+  ShowStartupSelection();
+  if (platform::WindowHandle(ApplyButton) != nullptr) {
+    skin.apply.AttachButton(platform::WindowHandle(ApplyButton));
+    skin.apply.SetStateImages(Picture(resources::ApplyNormal()), Picture(resources::ApplyOver()),
+                              Picture(resources::ApplyPressed()));
+  }
+  skin.close.AttachButton(platform::WindowHandle(CloseButton));
+  skin.close.SetStateImages(Picture(resources::CloseNormal()), Picture(resources::CloseOver()),
+                            Picture(resources::ClosePressed()));
+  skin.form.RefreshForm();
+}
+
+void OnRefreshTick() { skinObjects().form.RefreshForm(); }
+
+}  // namespace quorlin::app
