@@ -1,0 +1,317 @@
+#include "skin/composition.h"
+
+#include "platform/handle_owners.h"
+#include "platform/win_api.h"
+#include "skin/caret.h"
+#include "skin/image_button.h"
+#include "skin/logic/placement.h"
+#include "skin/skin_control.h"
+#include "skin/text_box.h"
+#include "skin/text_drawing.h"
+
+namespace quorlin::skin {
+
+HWND FocusForm = nullptr;
+HWND FocusTextBox = nullptr;
+SkinImage FocusComposition = nullptr;
+int CaretShown = 0;
+
+namespace {
+
+using platform::ScopedSelect;
+using platform::UniqueBitmap;
+using platform::UniqueGpBrush;
+using platform::UniqueGraphics;
+using platform::UniqueImage;
+using platform::UniqueMemoryDc;
+using platform::UniquePen;
+using platform::WindowDc;
+
+struct Extent {
+  int width = 0;
+  int height = 0;
+};
+
+Extent WindowExtent(HWND hwnd) {
+  RECT rect{};
+  api::GetWindowRect(hwnd, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// The child's top-left corner in the form's client coordinates, and its extent.
+struct ChildPlace {
+  POINT corner{};
+  Extent extent;
+};
+
+ChildPlace PlaceOf(HWND form, HWND child) {
+  RECT rect{};
+  api::GetWindowRect(child, &rect);
+  ChildPlace place{{rect.left, rect.top}, {rect.right - rect.left, rect.bottom - rect.top}};
+  api::ScreenToClient(form, &place.corner);
+  return place;
+}
+
+Placement PlacePicture(HWND control, SkinImage picture, Extent extent) {
+  Gdiplus::REAL width = 0;
+  Gdiplus::REAL height = 0;
+  api::GdipGetImageDimension(picture, &width, &height);
+  return PlaceImage(static_cast<int>(ReadProperty(control, property::kBackType)), width, height, extent.width,
+                    extent.height);
+}
+
+bool HasColor(HWND control, const char* name) {
+  return static_cast<std::int32_t>(ReadProperty(control, name)) != -1;
+}
+
+Gdiplus::ARGB PropertyArgb(HWND control, const char* colorName, const char* alphaName) {
+  return ColorToArgb(static_cast<std::uint32_t>(ReadProperty(control, colorName)),
+                     static_cast<std::uint32_t>(ReadProperty(control, alphaName)));
+}
+
+// The procedure a skinned child of a layered form runs with once the composition draws it.
+WNDPROC LayeredModeProcedure(ControlType type) {
+  switch (type) {
+    case ControlType::ImageButton: return ButtonChildProc;
+    case ControlType::TextBox: return TextBoxChildProc;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+HBITMAP CaptureCache(HWND control, HDC paintDC) {
+  const Extent extent = WindowExtent(control);
+  if (HANDLE previous = api::GetPropA(control, property::kCacheBitmap)) api::DeleteObject(previous);
+  UniqueMemoryDc memory(api::CreateCompatibleDC(paintDC));
+  HBITMAP bitmap = api::CreateCompatibleBitmap(paintDC, extent.width, extent.height);
+  if (memory && bitmap != nullptr) {
+    ScopedSelect select(memory.get(), bitmap);
+    api::BitBlt(memory.get(), 0, 0, extent.width, extent.height, paintDC, 0, 0, SRCCOPY);
+  }
+  api::SetPropA(control, property::kCacheBitmap, bitmap);
+  return bitmap;
+}
+
+void PaintControl(HWND control, HDC dc, SkinImage picture) {
+  auto cache = reinterpret_cast<HBITMAP>(api::GetPropA(control, property::kCacheBitmap));
+  if (cache == nullptr) return;
+  const Extent extent = WindowExtent(control);
+  std::optional<WindowDc> windowDc;
+  if (dc == nullptr) {
+    windowDc.emplace(WindowDc::ForWindow(control));
+    dc = windowDc->get();
+  }
+  UniqueMemoryDc memory(api::CreateCompatibleDC(dc));
+  UniqueBitmap bitmap(api::CreateCompatibleBitmap(dc, extent.width, extent.height));
+  if (!memory || !bitmap) return;
+  ScopedSelect select(memory.get(), bitmap.get());
+  {
+    UniqueGraphics graphics;
+    api::GdipCreateFromHDC(memory.get(), graphics.Put());
+    {
+      Gdiplus::GpBitmap* snapshot = nullptr;
+      api::GdipCreateBitmapFromHBITMAP(cache, nullptr, &snapshot);
+      UniqueImage owner(snapshot);
+      if (owner) api::GdipDrawImageRectI(graphics.get(), owner.get(), 0, 0, extent.width, extent.height);
+    }
+    if (picture != nullptr) {
+      const ImageRect rect = PlacePicture(control, picture, extent).destination;
+      api::GdipDrawImageRect(graphics.get(), picture, rect.x, rect.y, rect.width, rect.height);
+    }
+  }  // the graphics is gone before its pixels are copied out
+  api::BitBlt(dc, 0, 0, extent.width, extent.height, memory.get(), 0, 0, SRCCOPY);
+}
+
+void ComposeForm(HWND form) {
+  if (!api::IsWindow(form)) return;
+  const Extent extent = WindowExtent(form);
+
+  // Build: a fresh, fully transparent ARGB bitmap of the form's extent.
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  api::GdipCreateBitmapFromScan0(extent.width, extent.height, 0, PixelFormat32bppARGB, nullptr, &bitmap);
+  UniqueImage composition(bitmap);
+  if (!composition) return;
+  {
+    UniqueGraphics graphics;
+    api::GdipGetImageGraphicsContext(composition.get(), graphics.Put());
+    if (!graphics) return;
+
+    // Background: stretched over the whole form whatever its own size.
+    if (SkinImage background = ReadImageProperty(form, property::kBackImage)) {
+      Gdiplus::REAL width = 0;
+      Gdiplus::REAL height = 0;
+      api::GdipGetImageDimension(composition.get(), &width, &height);
+      api::GdipDrawImageRect(graphics.get(), background, 0, 0, width, height);
+    }
+
+    // Children, in z-order: a later one is drawn over an earlier one.
+    for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+      if (ControlTypeOf(child) != ControlType::None) DrawChild(form, child, graphics.get());
+    }
+  }
+
+  // Present.
+  PresentLayered(form, composition.get(), false);
+
+  // Keep or dispose: the focus form's last composition stays for the caret to blink on.
+  if (form == FocusForm) {
+    UniqueImage previous(FocusComposition);
+    FocusComposition = composition.Release();
+  }
+}
+
+void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
+  const ControlType type = ControlTypeOf(child);
+  const ChildPlace place = PlaceOf(form, child);
+  const auto px = static_cast<float>(place.corner.x);
+  const auto py = static_cast<float>(place.corner.y);
+  const auto w = static_cast<float>(place.extent.width);
+  const auto h = static_cast<float>(place.extent.height);
+  const bool textBox = type == ControlType::TextBox;
+  SkinImage picture = nullptr;
+  if (type == ControlType::ImageButton) {
+    picture = StateImage(child);
+  } else if (type == ControlType::PictureBox || textBox) {
+    picture = ReadImageProperty(child, property::kBackImage);
+  }
+
+  if (textBox && HasColor(child, property::kBackColor)) {
+    Gdiplus::GpSolidFill* fill = nullptr;
+    api::GdipCreateSolidFill(PropertyArgb(child, property::kBackColor, property::kBackAlpha), &fill);
+    UniqueGpBrush brush(fill);
+    if (brush) api::GdipFillRectangle(graphics, brush.get(), px, py, w, h);
+  }
+
+  if (picture != nullptr) {
+    const Placement placement = PlacePicture(child, picture, place.extent);
+    if (placement.cropped) {
+      // Only the part that fits, pixel for pixel. An explicit destination size keeps the draw
+      // 1:1 whatever resolution the picture file declares.
+      const ImageRect& part = placement.source;
+      api::GdipDrawImageRectRect(graphics, picture, px, py, part.width, part.height, part.x, part.y, part.width,
+                                 part.height, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+    } else {
+      const ImageRect& rect = placement.destination;
+      api::GdipDrawImageRect(graphics, picture, px + rect.x, py + rect.y, rect.width, rect.height);
+    }
+  }
+
+  if (textBox && HasColor(child, property::kOrderColor)) {
+    Gdiplus::GpPen* pen = nullptr;
+    api::GdipCreatePen1(PropertyArgb(child, property::kOrderColor, property::kOrderAlpha), 1.0f,
+                        Gdiplus::UnitWorld, &pen);
+    UniquePen owner(pen);
+    if (owner) api::GdipDrawRectangle(graphics, owner.get(), px, py, w, h);
+  }
+
+  if (textBox) DrawBoxText(graphics, child, place.corner.x, place.corner.y, place.extent.width, place.extent.height);
+}
+
+void PresentLayered(HWND form, SkinImage image, bool showCaret) {
+  if (!api::IsWindow(form) || image == nullptr) return;
+  const Extent extent = WindowExtent(form);
+  WindowDc windowDc = WindowDc::ForWindow(form);
+  UniqueMemoryDc memory(api::CreateCompatibleDC(windowDc.get()));
+  if (!memory) return;
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = extent.width;
+  info.bmiHeader.biHeight = extent.height;  // bottom-up rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader.biSizeImage = static_cast<DWORD>(extent.width) * static_cast<DWORD>(extent.height) * 32 / 8;
+  void* bits = nullptr;
+  UniqueBitmap surface(api::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!surface) return;
+  ScopedSelect select(memory.get(), surface.get());
+  {
+    UniqueGraphics graphics;
+    api::GdipCreateFromHDC(memory.get(), graphics.Put());
+    if (!graphics) return;
+    UINT width = 0;
+    UINT height = 0;
+    api::GdipGetImageWidth(image, &width);
+    api::GdipGetImageHeight(image, &height);
+    // With an explicit size: a draw without one would be scaled by the DC's resolution.
+    api::GdipDrawImageRectI(graphics.get(), image, 0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    if (showCaret) DrawCaret(form, FocusTextBox, graphics.get());
+  }
+
+  SIZE size{extent.width, extent.height};
+  POINT origin{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, memory.get(), &origin, 0, &blend, ULW_ALPHA);
+}
+
+bool LayeredForm::Attach(HWND form) {
+  if (!api::IsWindow(form)) return false;
+  hwnd_ = form;
+  api::SetWindowLongA(form, GWL_EXSTYLE, WS_EX_LAYERED);
+  api::CreateCaret(form, nullptr, 1, 12);
+  if (api::GetPropA(form, property::kTime) == nullptr) {
+    api::SetTimer(form, kCaretTimerId, kCaretPeriodMs, CaretTick);
+    WriteProperty(form, property::kTime, static_cast<std::intptr_t>(kCaretTimerId));
+  }
+  return true;
+}
+
+bool LayeredForm::SetBackground(SkinImage image) {
+  if (!api::IsWindow(hwnd_) || image == nullptr) return false;
+  WriteImageProperty(hwnd_, property::kBackImage, image);
+  ComposeForm(hwnd_);
+  return true;
+}
+
+bool LayeredForm::LoadBackground(ImageResource resource) {
+  SkinImage image = LoadSkinImage(resource);
+  if (SetBackground(image)) return true;
+  // Refused (dead form): nobody else holds the freshly decoded picture.
+  DisposeSkinImage(image);
+  return false;
+}
+
+void LayeredForm::RefreshForm() {
+  if (!api::IsWindow(hwnd_)) return;
+  for (HWND child = api::GetWindow(hwnd_, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+    const ControlType type = ControlTypeOf(child);
+    if (type == ControlType::None) continue;
+    // Undo the ordinary-window subclass: the composition draws this child from now on.
+    if (HANDLE kept = api::GetPropA(child, property::kWndProc)) {
+      api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kept));
+      api::RemovePropA(child, property::kWndProc);
+    }
+    if (api::GetPropA(child, property::kChildWndProc) == nullptr) {
+      if (WNDPROC procedure = LayeredModeProcedure(type)) {
+        const LONG_PTR replaced =
+            api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+        api::SetPropA(child, property::kChildWndProc, reinterpret_cast<HANDLE>(replaced));
+      }
+    }
+  }
+  ComposeForm(hwnd_);
+}
+
+void LayeredForm::MoveControl(std::optional<int> left, std::optional<int> top, std::optional<int> width,
+                              std::optional<int> height, bool noRedraw) {
+  UINT flags = SWP_NOZORDER;
+  if (noRedraw) flags |= SWP_NOREDRAW;
+  if (!left && !top) flags |= SWP_NOMOVE;
+  if (!width && !height) flags |= SWP_NOSIZE;
+  RECT rect{};
+  api::GetWindowRect(hwnd_, &rect);
+  api::SetWindowPos(hwnd_, nullptr, left.value_or(rect.left), top.value_or(rect.top),
+                    width.value_or(rect.right - rect.left), height.value_or(rect.bottom - rect.top), flags);
+}
+
+HWND LayeredForm::ControlHandle() { return hwnd_; }
+
+bool LayeredForm::IsAlive() { return api::IsWindow(hwnd_) == TRUE; }
+
+LRESULT LayeredForm::SendToControl(UINT message, WPARAM wParam, LPARAM lParam) {
+  return api::SendMessageA(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace quorlin::skin

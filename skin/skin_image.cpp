@@ -1,0 +1,119 @@
+#include "skin/skin_image.h"
+
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/handle_owners.h"
+#include "skin/skin_control.h"
+
+namespace quorlin::skin {
+namespace {
+
+using platform::UniqueGlobal;
+
+struct ReleaseStream {
+  void operator()(IStream* stream) const { stream->Release(); }
+};
+using UniqueStream = std::unique_ptr<IStream, ReleaseStream>;
+
+// The bytes of one decoded picture and the COM stream over them. Members are released in reverse
+// order: the stream first, then the memory it reads.
+struct ImageStream {
+  UniqueGlobal memory;
+  UniqueStream stream;
+};
+
+// Streams of the images LoadSkinImage returned, by image. A stream-backed GDI+ image may read its
+// stream at any time while it exists, so each entry lives exactly as long as its image.
+// Intentionally never destroyed: pictures live until the process ends and may still be drawn while
+// static objects are being torn down. Used on the window thread only, like every composition.
+std::unordered_map<SkinImage, ImageStream>& StreamsByImage() {
+  static auto* streams = new std::unordered_map<SkinImage, ImageStream>();
+  return *streams;
+}
+
+ULONG_PTR gdiplusToken = 0;
+std::unique_ptr<GUID> frameDimensionTime;
+
+void RegisterLoadDialogClass() {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_VREDRAW | CS_HREDRAW;
+  windowClass.lpfnWndProc = LoadDialogProc;
+  windowClass.hInstance = api::GetModuleHandleA(nullptr);
+  windowClass.hCursor = api::LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  windowClass.lpszClassName = kLoadDialogClass;
+  api::RegisterClassExA(&windowClass);
+}
+
+// Copies the bytes into fresh global memory and opens a stream on it that leaves the memory alone
+// on release. An empty ImageStream when any step fails.
+ImageStream OpenImageStream(const ImageBlock& block) {
+  ImageStream result;
+  UniqueGlobal memory(api::GlobalAlloc(GMEM_FIXED, block.length));
+  if (!memory) return result;
+  void* bytes = api::GlobalLock(memory.get());
+  if (bytes == nullptr) return result;
+  std::memcpy(bytes, block.data, block.length);
+  api::GlobalUnlock(memory.get());
+  IStream* stream = nullptr;
+  if (api::CreateStreamOnHGlobal(memory.get(), FALSE, &stream) != S_OK || stream == nullptr) return result;
+  result.memory = std::move(memory);
+  result.stream.reset(stream);
+  return result;
+}
+
+}  // namespace
+
+void SkinLayerStartup() {
+  Gdiplus::GdiplusStartupInput input;
+  input.GdiplusVersion = 1;
+  input.DebugEventCallback = nullptr;
+  input.SuppressBackgroundThread = FALSE;
+  input.SuppressExternalCodecs = FALSE;
+  api::GdiplusStartup(&gdiplusToken, &input, nullptr);
+
+  frameDimensionTime = std::make_unique<GUID>();
+  const WideText guidText = ToWideText("{6AEDBD6D-3FB5-418A-83A6-7F45229DC872}");
+  if (!guidText.empty()) api::CLSIDFromString(guidText.c_str(), frameDimensionTime.get());
+
+  RegisterLoadDialogClass();
+}
+
+void ReleaseSkinLayer() { frameDimensionTime.reset(); }
+
+const GUID* FrameDimensionTime() { return frameDimensionTime.get(); }
+
+SkinImage LoadSkinImage(ImageResource resource) {
+  const ImageBlock block = ReadImageResource(resource);
+  // An empty block cannot hold a picture; GDI+ would only refuse it after an allocation.
+  if (block.data == nullptr || block.length == 0) return nullptr;
+  ImageStream source = OpenImageStream(block);
+  if (!source.stream) return nullptr;
+  SkinImage image = nullptr;
+  if (api::GdipLoadImageFromStream(source.stream.get(), &image) != Gdiplus::Ok || image == nullptr) return nullptr;
+  // Frame 0 of the time dimension: a GIF shows its first frame; a PNG has none and stays as it is.
+  api::GdipImageSelectActiveFrame(image, FrameDimensionTime(), 0);
+  StreamsByImage()[image] = std::move(source);
+  return image;
+}
+
+void DisposeSkinImage(SkinImage image) {
+  if (image == nullptr) return;
+  api::GdipDisposeImage(image);
+  StreamsByImage().erase(image);
+}
+
+WideText ToWideText(const char* text) {
+  if (text == nullptr) return {};
+  const int count = api::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (count <= 0) return {};
+  std::vector<wchar_t> units(static_cast<std::size_t>(count), L'\0');
+  if (api::MultiByteToWideChar(CP_ACP, 0, text, -1, units.data(), count) <= 0) return {};
+  return WideText(std::move(units));
+}
+
+}  // namespace quorlin::skin
