@@ -1,0 +1,284 @@
+#include "platform/cartoon_box.h"
+
+#include <objidl.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/handle_owners.h"
+#include "platform/win_api.h"
+
+namespace quorlin::platform {
+namespace {
+
+constexpr wchar_t kBoxClass[] = L"QuorlinCartoonBox";
+constexpr UINT_PTR kTickTimerId = 1;
+constexpr UINT kTickPeriodMs = 5;
+
+// Bounds for pictures decoded by GDI+, as for GIFs.
+constexpr UINT kMaxPictureSide = 16384;
+constexpr std::uint64_t kMaxPicturePixels = 16u * 1024 * 1024;
+
+// Boxes by window, so that any handle can be asked safely (another window's gives null).
+struct BoxRegistry {
+  std::mutex lock;
+  std::map<HWND, std::unique_ptr<CartoonBox>> boxes;
+};
+BoxRegistry& Registry() {
+  static BoxRegistry registry;
+  return registry;
+}
+
+// The time of the last forced repaint, one for every box of the process.
+ForcedRepaintClock& SharedRepaintClock() {
+  static ForcedRepaintClock clock;
+  return clock;
+}
+
+struct ReleaseStream {
+  void operator()(IStream* stream) const { stream->Release(); }
+};
+using UniqueStream = UniqueOwner<IStream*, ReleaseStream>;
+
+RECT ToRect(const BoxRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      std::lock_guard guard(Registry().lock);
+      Registry().boxes[hwnd] = std::make_unique<CartoonBox>(hwnd);
+      break;
+    }
+    case WM_CREATE:
+      api::SetTimer(hwnd, kTickTimerId, kTickPeriodMs, nullptr);
+      return 0;
+    case WM_DESTROY:
+      api::KillTimer(hwnd, kTickTimerId);
+      return 0;
+    case WM_NCDESTROY: {
+      std::unique_ptr<CartoonBox> box;  // deleted after the lock is released
+      std::lock_guard guard(Registry().lock);
+      if (auto it = Registry().boxes.find(hwnd); it != Registry().boxes.end()) {
+        box = std::move(it->second);
+        Registry().boxes.erase(it);
+      }
+      break;
+    }
+    case WM_TIMER:
+      if (wParam == kTickTimerId) {
+        if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->OnTimer();
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers every pixel itself
+    case WM_PAINT: {
+      PaintScope paint(hwnd);
+      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->Paint(paint.dc(), paint.area());
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client;
+      api::GetClientRect(hwnd, &client);
+      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->Paint(reinterpret_cast<HDC>(wParam), client);
+      return 0;
+    }
+    case WM_SYSCOLORCHANGE:
+      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->BackgroundChanged();
+      break;
+    default:
+      break;
+  }
+  return api::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool RegisterBoxClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = BoxProc;
+    windowClass.hInstance = api::GetModuleHandleW(nullptr);
+    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpszClassName = kBoxClass;
+    return api::RegisterClassExW(&windowClass) != 0;
+  }();
+  return registered;
+}
+
+}  // namespace
+
+HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int height, bool visible) {
+  if (!RegisterBoxClass()) return nullptr;
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+  return api::CreateWindowExW(0, kBoxClass, L"", style, x, y, width, height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                              api::GetModuleHandleW(nullptr), nullptr);
+}
+
+CartoonBox* CartoonBoxFromHandle(HWND hwnd) {
+  std::lock_guard guard(Registry().lock);
+  const auto it = Registry().boxes.find(hwnd);
+  return it == Registry().boxes.end() ? nullptr : it->second.get();
+}
+
+ObjectId CartoonBox::CreateObject(const CartoonTemplate* design, int x, int y, bool visible,
+                                  std::string tag) {
+  const ObjectId id = scene_.CreateObject(design, x, y, visible, std::move(tag), api::GetTickCount());
+  InvalidateQueued();
+  return id;
+}
+
+void CartoonBox::SetObjectPicture(ObjectId id, std::optional<std::span<const std::uint8_t>> bytes,
+                                  std::int32_t colourKey) {
+  if (scene_.Find(id) == nullptr) return;
+  std::shared_ptr<const FrameSet> picture;
+  if (bytes) {
+    if (auto decoded = DecodeFrameSet(*bytes, colourKey, DecodeWithGdiplus)) {
+      picture = std::make_shared<const FrameSet>(std::move(*decoded));
+    }
+  }
+  scene_.SetObjectPicture(id, std::move(picture));
+  InvalidateQueued();
+}
+
+void CartoonBox::ShowObject(ObjectId id, bool visible) {
+  scene_.ShowObject(id, visible);
+  InvalidateQueued();
+}
+
+void CartoonBox::PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished, int extraDelay,
+                               int interval) {
+  scene_.PlayAnimation(id, plays, destroyWhenFinished, extraDelay, interval);
+}
+
+void CartoonBox::DestroyObject(ObjectId id) {
+  scene_.DestroyObject(id);
+  InvalidateQueued();
+}
+
+void CartoonBox::ClearObjects() {
+  scene_.Clear();
+  InvalidateQueued();
+}
+
+void CartoonBox::SetBackColor(std::uint32_t colour) {
+  backColor_ = colour;
+  BackgroundChanged();
+}
+
+void CartoonBox::BackgroundChanged() {
+  background_ = {};
+  api::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void CartoonBox::OnTimer() {
+  const std::uint32_t now = api::GetTickCount();
+  const TickResult result = scene_.Tick(now);
+  for (const BoxRect& r : result.invalid) {
+    const RECT rect = ToRect(r);
+    api::InvalidateRect(hwnd_, &rect, FALSE);
+  }
+  if (TakeForcedRepaint(SharedRepaintClock(), now)) api::UpdateWindow(hwnd_);
+
+  // The handler may destroy objects or even the box: take nothing from `this` once it is gone.
+  const HWND hwnd = hwnd_;
+  const auto handler = onFinished_;
+  if (!handler) return;
+  for (ObjectId id : result.finished) {
+    handler(id);
+    if (CartoonBoxFromHandle(hwnd) != this) return;
+  }
+}
+
+const BoxBackground& CartoonBox::CurrentBackground() {
+  RECT client{};
+  api::GetClientRect(hwnd_, &client);
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (background_.pixels.empty() || background_.width != width || background_.height != height) {
+    const std::uint32_t colour =
+        backColor_ == kButtonFaceBackColor ? api::GetSysColor(COLOR_BTNFACE) : backColor_;
+    background_ = MakePlainBackground(width, height, colour);
+  }
+  return background_;
+}
+
+void CartoonBox::Paint(HDC dc, const RECT& area) {
+  if (dc == nullptr) return;
+  const BoxRect painted = ComposeBoxArea(CurrentBackground(), {area.left, area.top, area.right, area.bottom},
+                                         scene_.Objects(), work_);
+  if (painted.Empty()) return;
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = painted.Width();
+  info.bmiHeader.biHeight = -painted.Height();  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  api::SetDIBitsToDevice(dc, painted.left, painted.top, static_cast<DWORD>(painted.Width()),
+                         static_cast<DWORD>(painted.Height()), 0, 0, 0,
+                         static_cast<UINT>(painted.Height()), work_.data(), &info, DIB_RGB_COLORS);
+}
+
+void CartoonBox::InvalidateQueued() {
+  for (const BoxRect& r : scene_.TakeInvalidRects()) {
+    const RECT rect = ToRect(r);
+    api::InvalidateRect(hwnd_, &rect, FALSE);
+  }
+}
+
+std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return std::nullopt;
+  UniqueGlobal memory(api::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+  if (!memory) return std::nullopt;
+  void* target = api::GlobalLock(memory.get());
+  if (target == nullptr) return std::nullopt;
+  std::memcpy(target, bytes.data(), bytes.size());
+  api::GlobalUnlock(memory.get());
+
+  UniqueStream stream;
+  if (api::CreateStreamOnHGlobal(memory.get(), FALSE, stream.Put()) != S_OK || !stream) return std::nullopt;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (api::GdipCreateBitmapFromStream(stream.get(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
+    return std::nullopt;
+  }
+  const UniqueImage image(bitmap);  // disposed before the stream and memory it reads from
+
+  UINT width = 0, height = 0;
+  api::GdipGetImageWidth(bitmap, &width);
+  api::GdipGetImageHeight(bitmap, &height);
+  if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+      std::uint64_t{width} * height > kMaxPicturePixels) {
+    return std::nullopt;
+  }
+
+  const Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+  Gdiplus::BitmapData locked{};
+  if (api::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) !=
+      Gdiplus::Ok) {
+    return std::nullopt;
+  }
+  FrameSet picture;
+  picture.width = static_cast<int>(width);
+  picture.height = static_cast<int>(height);
+  Frame frame;
+  frame.pixels.resize(std::size_t{width} * height);
+  for (UINT y = 0; y < height; ++y) {
+    const auto* row = static_cast<const std::uint8_t*>(locked.Scan0) +
+                      static_cast<std::ptrdiff_t>(y) * locked.Stride;
+    for (UINT x = 0; x < width; ++x) {
+      const std::uint8_t* argb = row + 4 * x;  // B, G, R, A in memory
+      frame.pixels[std::size_t{y} * width + x] =
+          MakePixel(argb[0], argb[1], argb[2], static_cast<std::uint8_t>(255 - argb[3]));
+    }
+  }
+  api::GdipBitmapUnlockBits(bitmap, &locked);
+  picture.frames.push_back(std::move(frame));
+  return picture;
+}
+
+}  // namespace quorlin::platform

@@ -1,0 +1,72 @@
+// The animation box: a child window that draws picture objects, layer by layer, over a plain
+// background and animates them from a 5 ms timer. Window thread only: another thread hands its
+// calls over (RunOnWindowThread).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/logic/cartoon_objects.h"
+#include "platform/logic/gif_decoder.h"
+
+namespace quorlin::platform {
+
+// BackColor value that stands for the system's button-face colour.
+inline constexpr std::uint32_t kButtonFaceBackColor = 0xFF000000u;
+
+class CartoonBox {
+ public:
+  explicit CartoonBox(HWND hwnd) : hwnd_(hwnd) {}
+  CartoonBox(const CartoonBox&) = delete;
+  CartoonBox& operator=(const CartoonBox&) = delete;
+
+  ObjectId CreateObject(const CartoonTemplate* design, int x, int y, bool visible = true,
+                        std::string tag = {});
+  // Absent or undecodable bytes leave the object without a picture. Either way it stops playing.
+  void SetObjectPicture(ObjectId id, std::optional<std::span<const std::uint8_t>> bytes,
+                        std::int32_t colourKey = kColourKeyNone);
+  void ShowObject(ObjectId id, bool visible = true);
+  void PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished = false, int extraDelay = 0,
+                     int interval = 0);
+  void DestroyObject(ObjectId id);
+  void ClearObjects();
+
+  void SetBackColor(std::uint32_t colour);
+  std::uint32_t BackColor() const { return backColor_; }
+  void SetFinishedHandler(std::function<void(ObjectId)> handler) { onFinished_ = std::move(handler); }
+
+  HWND Handle() const { return hwnd_; }
+  const CartoonScene& Scene() const { return scene_; }
+
+  // Window-procedure entry points.
+  void OnTimer();
+  void Paint(HDC dc, const RECT& area);
+  void BackgroundChanged();
+
+ private:
+  void InvalidateQueued();
+  const BoxBackground& CurrentBackground();
+
+  HWND hwnd_;
+  CartoonScene scene_;
+  std::uint32_t backColor_ = kButtonFaceBackColor;
+  BoxBackground background_;  // empty: rebuild before the next paint
+  std::vector<std::uint32_t> work_;
+  std::function<void(ObjectId)> onFinished_;
+};
+
+HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int height, bool visible);
+// The box of a window made by CreateCartoonBox (null for any other window). It lives as long as
+// the window.
+CartoonBox* CartoonBoxFromHandle(HWND hwnd);
+
+// Decodes PNG and the other formats GDI+ reads into one frame (transparency = 255 - alpha).
+std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes);
+
+}  // namespace quorlin::platform

@@ -1,0 +1,128 @@
+// The animation box's picture objects: their list, play state, tick rules and painting, with the
+// clock passed in so the rules run without a window.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/logic/frame_set.h"
+
+namespace quorlin::platform {
+
+using ObjectId = std::int32_t;  // greater than 0 for a real object
+
+// A rectangle in box client coordinates; right and bottom are exclusive.
+struct BoxRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  bool Empty() const { return right <= left || bottom <= top; }
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  friend bool operator==(const BoxRect&, const BoxRect&) = default;
+};
+
+BoxRect Intersect(const BoxRect& a, const BoxRect& b);
+
+// Design-time properties an object can be created from. The display transforms of a template
+// (zoom, rotation, ...) are not supported: the display picture is always the picture itself.
+struct CartoonTemplate {
+  std::shared_ptr<const FrameSet> picture;
+  bool playGif = false;            // start playing at creation
+  std::int32_t gifDelay = 0;       // play interval, ms
+  std::int32_t gifAutoDestroy = 0; // runs to play; 1 or more also destroys when they are done
+  std::int32_t existTime = 0;      // ms from creation to destruction, 0 for no limit
+  std::int32_t layer = 0;
+  std::int32_t alpha = 0;          // percent, 0 opaque, 100 invisible
+};
+
+struct CartoonObject {
+  ObjectId id = 0;
+  double x = 0;
+  double y = 0;
+  bool visible = true;
+  std::int32_t layer = 0;
+  std::shared_ptr<const FrameSet> picture;  // null: no picture
+  std::int32_t frameIndex = 0;
+  std::uint32_t frameStart = 0;  // tick when the current frame was first shown, 0 = not yet
+  bool playing = false;
+  std::int32_t playsLeft = 0;  // 0 endless
+  bool destroyWhenFinished = false;
+  std::int32_t extraFrameDelay = 0;
+  std::int32_t playInterval = 0;
+  std::int32_t alpha = 0;
+  std::uint32_t lifeDeadline = 0;  // 0 none
+  std::string tag;
+
+  bool HasUsablePicture() const { return picture && picture->Usable(); }
+  // Where the picture is drawn (the integer part of x, y); empty without a usable picture.
+  BoxRect Bounds() const;
+};
+
+struct TickResult {
+  std::vector<BoxRect> invalid;     // rectangles whose content changed
+  std::vector<ObjectId> finished;   // objects whose last run ended, in list order
+};
+
+// Time of the last forced repaint, shared by every box of the process.
+struct ForcedRepaintClock {
+  std::uint32_t last = 0;
+};
+
+// True, and notes `now`, when more than 100 ms have passed since the last forced repaint.
+bool TakeForcedRepaint(ForcedRepaintClock& clock, std::uint32_t now);
+
+// The object list of one box. Operations that change what is drawn queue the rectangles to
+// invalidate (TakeInvalidRects); Tick returns its own. Ids that name no object are ignored.
+class CartoonScene {
+ public:
+  ObjectId CreateObject(const CartoonTemplate* design, int x, int y, bool visible, std::string tag,
+                        std::uint32_t now);
+  // Replaces the picture (null or unusable: none) and stops any animation on frame 0.
+  void SetObjectPicture(ObjectId id, std::shared_ptr<const FrameSet> picture);
+  void ShowObject(ObjectId id, bool visible);
+  // plays < 0 stops; 0 endless; n > 0 that many complete runs. Frame and its start are kept.
+  void PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished, int extraFrameDelay,
+                     int playInterval);
+  void DestroyObject(ObjectId id);
+  void Clear();  // removes every object; ids count from 1 again
+
+  TickResult Tick(std::uint32_t now);
+
+  const CartoonObject* Find(ObjectId id) const;
+  const std::vector<CartoonObject>& Objects() const { return objects_; }
+  std::vector<BoxRect> TakeInvalidRects();
+
+ private:
+  CartoonObject* FindMutable(ObjectId id);
+  void Invalidate(const CartoonObject& object);
+
+  std::vector<CartoonObject> objects_;  // ascending by layer, creation order within a layer
+  ObjectId nextId_ = 1;
+  std::vector<BoxRect> invalid_;
+};
+
+// The box's filled background: width * height pixels, rows top-down.
+struct BoxBackground {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+BoxBackground MakePlainBackground(int width, int height, std::uint32_t colourRef);
+
+// One source pixel over one buffer pixel with the object's alpha (percent).
+std::uint32_t BlendPixel(std::uint32_t buffer, std::uint32_t pixel, std::int32_t alpha);
+
+// Composes `area` (clipped to the background) into `work`, area-width * area-height pixels
+// top-down: the background, then every visible object with a usable picture in list order, then
+// the top byte of each pixel cleared. Returns the clipped area.
+BoxRect ComposeBoxArea(const BoxBackground& background, const BoxRect& area,
+                       std::span<const CartoonObject> objects, std::vector<std::uint32_t>& work);
+
+}  // namespace quorlin::platform

@@ -1,0 +1,28 @@
+#include "platform/logic/frame_set.h"
+
+#include <cstddef>
+
+namespace quorlin::platform {
+
+bool FrameSet::Usable() const {
+  if (width <= 0 || height <= 0 || frames.empty()) return false;
+  const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  for (const Frame& frame : frames) {
+    if (frame.pixels.size() != count) return false;
+  }
+  return true;
+}
+
+std::uint32_t ResolveColourKey(const Frame& frame, std::int32_t requestedKey) {
+  if (requestedKey == kColourKeyNone) return kNoColourKey;
+  if (requestedKey == kColourKeyTopLeft) {
+    return frame.pixels.empty() ? kNoColourKey : PixelColourRef(frame.pixels.front());
+  }
+  return static_cast<std::uint32_t>(requestedKey);
+}
+
+void ApplyColourKey(FrameSet& picture, std::int32_t requestedKey) {
+  for (Frame& frame : picture.frames) frame.colourKey = ResolveColourKey(frame, requestedKey);
+}
+
+}  // namespace quorlin::platform
