@@ -35,6 +35,7 @@ skin::SkinImage Picture(skin::ImageResource resource) {
 }
 
 void PrepareSkin() {
+  if (objects) return;  // once per process
   objects = std::make_unique<SkinObjects>();
   std::atexit(ReleaseSkinObjects);
   skin::SkinLayerStartup();

@@ -79,13 +79,17 @@ void OnMainMoved() {
 
 void OnClose() { CloseWindow(MainWindow, false); }
 
-int RunTool() {
+void OpenTool() {
   BindWindowThread();
   PrepareSkin();
   ToolHandlers handlers = BoundHandlers();
   RegisterWindowTemplate(MainWindowTemplate(handlers));
   RegisterWindowTemplate(OverlayWindowTemplate(handlers));
   if (!LoadWindow(MainWindow)) FatalError("载入启动窗口失败");
+}
+
+int RunTool() {
+  OpenTool();
   return RunMessageLoop();
 }
 

@@ -27,7 +27,9 @@ void OnApplyClick();
 void OnLogOffClick();
 
 // Registers both window templates with the window service and opens MainWindow; ends the program
-// with the fatal error when the main window cannot be created. Returns the message loop's exit code.
+// with the fatal error when the main window cannot be created.
+void OpenTool();
+// OpenTool, then the message loop until MainWindow is gone; returns the loop's exit code.
 int RunTool();
 
 }  // namespace quorlin::app

@@ -1,0 +1,304 @@
+// The tool's own story against real windows: start-up, level selection, Apply, failure, log-off.
+// reg.exe never really runs here (it would change the test prefix's scaling): each launch is recorded
+// and replaced by a harmless stand-in that exits with the code the test chose.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/apply_state.h"
+#include "app/logic/tool_ids.h"
+#include "app/skin_objects.h"
+#include "app/tool_handlers.h"
+#include "app/tool_state.h"
+#include "platform/logic/timer_rules.h"
+#include "platform/logic/trans_label_model.h"
+#include "platform/win_api.h"
+#include "platform/window_service.h"
+#include "resources/image_resources.h"
+#include "tests/win32/test_support.h"
+
+namespace quorlin::app {
+namespace {
+
+using namespace platform;
+using quorlin::testing::PumpUntil;
+
+std::mutex eventsLock;
+std::vector<std::string> events;
+std::vector<int> exitCodes;  // for the launches in order; 0 when the list runs out
+size_t launchCount = 0;
+
+void Log(const std::string& event) {
+  std::lock_guard<std::mutex> lock(eventsLock);
+  events.push_back(event);
+}
+
+std::vector<std::string> Events() {
+  std::lock_guard<std::mutex> lock(eventsLock);
+  return events;
+}
+
+std::string SystemPath(const char* program) {
+  char directory[MAX_PATH];
+  UINT length = ::GetSystemDirectoryA(directory, MAX_PATH);
+  return std::string(directory, length) + "\\" + program;
+}
+
+BOOL WINAPI StandInCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
+                                 BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION info) {
+  int code;
+  {
+    std::lock_guard<std::mutex> lock(eventsLock);
+    events.push_back(std::string("run ") + (application ? application : "(none)") + " | " + commandLine);
+    code = launchCount < exitCodes.size() ? exitCodes[launchCount] : 0;
+    ++launchCount;
+  }
+  if (code < 0) {
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;  // as if the program could not be started
+  }
+  std::string standIn = "cmd.exe /c exit " + std::to_string(code);
+  std::string cmd = SystemPath("cmd.exe");
+  return ::CreateProcessA(cmd.c_str(), standIn.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          startup, info);
+}
+
+DWORD WINAPI RecordingWait(HANDLE handle, DWORD timeout) {
+  DWORD result = ::WaitForSingleObject(handle, timeout);
+  Log(timeout == INFINITE ? "ended" : "waited");
+  return result;
+}
+
+VOID WINAPI RecordingSleep(DWORD milliseconds) { Log("pause " + std::to_string(milliseconds)); }
+
+int exitWindowsCalls = 0;
+UINT exitWindowsFlags = 0;
+BOOL exitWindowsAnswer = FALSE;
+BOOL WINAPI RecordingExitWindows(UINT flags, DWORD reason) {
+  ++exitWindowsCalls;
+  exitWindowsFlags = flags;
+  EXPECT_EQ(reason, 0u);
+  return exitWindowsAnswer;
+}
+
+class AppFlowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowServiceForTesting();
+    state() = ToolState{};
+    events.clear();
+    exitCodes.clear();
+    launchCount = 0;
+    exitWindowsCalls = 0;
+    OpenTool();
+  }
+  void TearDown() override {
+    PumpUntil([] { return state().workerThread == nullptr; }, 10000);
+    ResetWindowServiceForTesting();
+  }
+
+  static void Click(ControlRef button) { ::SendMessageW(WindowHandle(button), BM_CLICK, 0, 0); }
+  static bool Notice(const char* text) {
+    return IsWindowLoaded(OverlayWindow) && GetControlProperty(NoticeLabel, kPropVisible).Flag() &&
+           GetControlProperty(NoticeLabel, kPropCaption).Text() == text;
+  }
+  static skin::SkinImage Background() {
+    return reinterpret_cast<skin::SkinImage>(::GetPropA(WindowHandle(MainWindow), "PngControl_BackImage"));
+  }
+
+  api::ScopedOverride<api::types::CreateProcessA_t> createProcess{api::CreateProcessA, &StandInCreateProcess};
+  api::ScopedOverride<api::types::WaitForSingleObject_t> wait{api::WaitForSingleObject, &RecordingWait};
+  api::ScopedOverride<api::types::Sleep_t> sleep{api::Sleep, &RecordingSleep};
+  api::ScopedOverride<api::types::ExitWindowsEx_t> exitWindows{api::ExitWindowsEx, &RecordingExitWindows};
+};
+
+TEST_F(AppFlowTest, StartUpShowsTheReadyState) {
+  EXPECT_TRUE(IsWindowLoaded(OverlayWindow));
+  EXPECT_EQ(state().levelFlags, (LevelFlags{1, 0, 0, 0, 0}));
+  EXPECT_EQ(GetControlProperty(RefreshTimer, kPropTimerPeriod).Number(), 1000);
+  EXPECT_TRUE(GetControlProperty(LogOffButton, kPropDisabled).Flag());
+  EXPECT_FALSE(GetControlProperty(NoticeLabel, kPropVisible).Flag());
+  EXPECT_TRUE(GetControlProperty(VersionLabel, kPropVisible).Flag());
+  EXPECT_EQ(Background(), Picture(resources::IntroBackground()));
+  HWND overlay = WindowHandle(OverlayWindow);
+  EXPECT_EQ(::GetWindow(overlay, GW_OWNER), WindowHandle(MainWindow));
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(::GetLayeredWindowAttributes(overlay, &key, &alpha, &flags));
+  EXPECT_EQ(key, RGB(120, 120, 120));
+  EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY));
+}
+
+TEST_F(AppFlowTest, ApplyAt150RunsBothCommandsInTurnAndEndsInTheDoneState) {
+  Click({kMainWindowId, kRadio150});
+  EXPECT_EQ(state().levelFlags, (LevelFlags{0, 0, 1, 0, 0}));
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  const std::string reg = SystemPath("reg.exe");
+  std::vector<std::string> expected = {
+      "run " + reg + " | reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d 144 /f",
+      "ended",
+      "run " + reg + " | reg.exe add \"HKCU\\Control Panel\\Desktop\" /v Win8DpiScaling /t REG_DWORD /d 1 /f",
+      "ended",
+      "pause 2000",
+  };
+  EXPECT_EQ(Events(), expected);
+
+  EXPECT_EQ(WindowHandle(ApplyButton), nullptr) << "the Apply button window is closed";
+  EXPECT_FALSE(GetControlProperty(LogOffButton, kPropDisabled).Flag());
+  EXPECT_EQ(GetControlProperty(LogOffButton, kPropLeft).Number(), 552);
+  EXPECT_EQ(GetControlProperty(LogOffButton, kPropTop).Number(), 437);
+  EXPECT_EQ(::GetPropA(WindowHandle(LogOffButton), "PngControl_NormalImage"), Picture(resources::LogOffNormal()));
+  EXPECT_TRUE(Notice(kNoticeText));
+  EXPECT_FALSE(GetControlProperty(ProgressBox, kPropVisible).Flag());
+  EXPECT_EQ(Background(), Picture(resources::DoneBackground()));
+  PumpUntil([] { return state().workerThread == nullptr; });
+  EXPECT_EQ(state().workerThread, nullptr) << "the worker's handle is closed once it is done";
+}
+
+TEST_F(AppFlowTest, TheStripRunsAcrossTheWindowWhileTheCommandsRun) {
+  exitCodes = {0, 0};
+  // Hold the first command until the strip has been checked.
+  static HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ::ResetEvent(release);
+  struct Hold {
+    static DWORD WINAPI Wait(HANDLE handle, DWORD timeout) {
+      ::WaitForSingleObject(release, 10000);
+      return RecordingWait(handle, timeout);
+    }
+  };
+  api::ScopedOverride<api::types::WaitForSingleObject_t> hold{api::WaitForSingleObject, &Hold::Wait};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return launchCount == 1; }));
+  EXPECT_TRUE(GetControlProperty(ProgressBox, kPropVisible).Flag());
+  EXPECT_EQ(GetControlProperty(ProgressBox, kPropLeft).Number(), 0);
+  EXPECT_EQ(GetControlProperty(ProgressBox, kPropTop).Number(), 349);
+  EXPECT_EQ(GetControlProperty(ProgressBox, kPropWidth).Number(), 800);
+  EXPECT_EQ(GetControlProperty(ProgressBox, kPropHeight).Number(), 6);
+  EXPECT_EQ(GetControlProperty(RefreshTimer, kPropTimerPeriod).Number(), 10);
+  EXPECT_TRUE(GetControlProperty(ApplyButton, kPropDisabled).Flag());
+  // The window thread keeps working while reg.exe runs: a radio still reacts, but the level was read.
+  Click({kMainWindowId, kRadio250});
+  EXPECT_EQ(state().levelFlags, (LevelFlags{0, 0, 0, 0, 1}));
+  ::SetEvent(release);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  EXPECT_NE(Events()[0].find("/d 96 /f"), std::string::npos) << "the level at the time of reading";
+}
+
+TEST_F(AppFlowTest, AFailingCommandLeadsBackToApplyWithAFailureNotice) {
+  exitCodes = {5};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+  PumpUntil([] { return state().workerThread == nullptr; });
+  EXPECT_FALSE(state().applied);
+  EXPECT_EQ(launchCount, 1u) << "the second command does not run after the first failed";
+  EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << "the user can retry";
+  EXPECT_TRUE(GetControlProperty(LogOffButton, kPropDisabled).Flag()) << "no log-off is offered";
+  EXPECT_FALSE(GetControlProperty(ProgressBox, kPropVisible).Flag());
+  EXPECT_EQ(Background(), Picture(resources::IntroBackground()));
+
+  Click(ApplyButton);  // the retry succeeds
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  EXPECT_EQ(launchCount, 3u);
+  EXPECT_TRUE(Notice(kNoticeText));
+}
+
+TEST_F(AppFlowTest, AProgramThatCannotStartIsAFailureToo) {
+  exitCodes = {0, -1};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+  EXPECT_EQ(launchCount, 2u);
+  EXPECT_FALSE(state().applied);
+}
+
+TEST_F(AppFlowTest, RapidClicksOnApplyStartOneWorker) {
+  Click(ApplyButton);
+  Click(ApplyButton);
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(launchCount, 2u);
+}
+
+TEST_F(AppFlowTest, ApplyAfterTheOverlayWasClosedOpensItAgain) {
+  CloseWindow(OverlayWindow, true);
+  ASSERT_FALSE(IsWindowLoaded(OverlayWindow));
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  EXPECT_TRUE(IsWindowLoaded(OverlayWindow));
+  EXPECT_TRUE(Notice(kNoticeText));
+}
+
+TEST_F(AppFlowTest, ARestoreAfterTheDoneStateKeepsIt) {
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  state().wasMinimized = true;  // as the move that follows a restore finds it
+  OnMainMoved();
+  EXPECT_EQ(Background(), Picture(resources::DoneBackground()));
+  EXPECT_FALSE(GetControlProperty(LogOffButton, kPropDisabled).Flag());
+  EXPECT_TRUE(Notice(kNoticeText));
+  EXPECT_EQ(state().levelFlags, (LevelFlags{1, 0, 0, 0, 0}));
+}
+
+int CountOverlays() {
+  struct Counter {
+    HWND owner;
+    int count = 0;
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM lParam) {
+      auto* self = reinterpret_cast<Counter*>(lParam);
+      if (::GetWindow(hwnd, GW_OWNER) == self->owner) ++self->count;
+      return TRUE;
+    }
+  } counter{WindowHandle(MainWindow)};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &Counter::Visit, reinterpret_cast<LPARAM>(&counter));
+  return counter.count;
+}
+
+TEST_F(AppFlowTest, MinimiseAndRestoreReinitialiseWithOneOverlay) {
+  Click({kMainWindowId, kRadio250});
+  HWND main = WindowHandle(MainWindow);
+  for (int round = 0; round < 2; ++round) {
+    ::ShowWindow(main, SW_MINIMIZE);
+    ::ShowWindow(main, SW_RESTORE);
+    PumpUntil([] { return false; }, 50);
+  }
+  EXPECT_EQ(state().levelFlags, (LevelFlags{1, 0, 0, 0, 0})) << "back to 100 %";
+  EXPECT_EQ(CountOverlays(), 1);
+  RECT mainRect, overlayRect;
+  ::GetWindowRect(main, &mainRect);
+  ::GetWindowRect(WindowHandle(OverlayWindow), &overlayRect);
+  EXPECT_EQ(mainRect.left, overlayRect.left);
+  EXPECT_EQ(mainRect.top, overlayRect.top);
+}
+
+TEST_F(AppFlowTest, TheOverlayFollowsTheMainWindow) {
+  PlaceWindow(MainWindow, 100, 70);
+  RECT overlayRect;
+  ::GetWindowRect(WindowHandle(OverlayWindow), &overlayRect);
+  EXPECT_EQ(overlayRect.left, 100);
+  EXPECT_EQ(overlayRect.top, 70);
+  EXPECT_EQ(overlayRect.right - overlayRect.left, 800);
+}
+
+TEST_F(AppFlowTest, LogOffForcesTheLogOffAndClosesEvenWhenRefused) {
+  exitWindowsAnswer = FALSE;
+  OnLogOffClick();
+  EXPECT_EQ(exitWindowsCalls, 1);
+  EXPECT_EQ(exitWindowsFlags, static_cast<UINT>(EWX_LOGOFF | EWX_FORCE));
+  EXPECT_TRUE(IsWindowLoaded(MainWindow)) << "the close is deferred";
+  PumpUntil([] { return !IsWindowLoaded(MainWindow); });
+  EXPECT_FALSE(IsWindowLoaded(MainWindow));
+  EXPECT_FALSE(IsWindowLoaded(OverlayWindow));
+}
+
+TEST_F(AppFlowTest, TheCloseGlyphClosesTheTool) {
+  Click(CloseButton);
+  PumpUntil([] { return !IsWindowLoaded(MainWindow); });
+  EXPECT_FALSE(IsWindowLoaded(MainWindow));
+}
+
+}  // namespace
+}  // namespace quorlin::app
