@@ -8,6 +8,7 @@
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
+#include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "resources/image_resources.h"
 
@@ -46,7 +47,7 @@ void DressMainWindow() {
   skin.form.Attach(platform::WindowHandle(MainWindow));
   skin.form.SetBackground(Picture(state().applied ? resources::DoneBackground() : resources::IntroBackground()));
   // One status picture box serves every dressing: a new one per restore would only pile up windows.
-  if (statusBoxWindow == nullptr || !::IsWindow(statusBoxWindow))
+  if (statusBoxWindow == nullptr || !platform::api::IsWindow(statusBoxWindow))
     statusBoxWindow = skin.statusBox.CreatePicture(platform::WindowHandle(MainWindow), 53, 427, 530, 48);
   ShowStartupSelection();
   if (platform::WindowHandle(ApplyButton) != nullptr) {
