@@ -33,9 +33,18 @@ constexpr std::uint32_t kBoxBackColor = ColorFromRgb(246, 246, 246);
 // the worker waits for each, so the steps take effect in order and never during a composition.
 void OnWindowThread(const std::function<void()>& step) { RunOnWindowThread(step); }
 
-// The strip and the notice live on the overlay: if the user closed it on its own, open it again.
+// The strip and the notice live on the overlay: if the user closed it on its own (it can be closed
+// with Esc at any time, also while Apply runs), open it again before a step uses it.
 void EnsureOverlay() {
   if (!IsWindowLoaded(OverlayWindow)) LoadWindow(OverlayWindow, MainWindow, false);
+}
+
+// A step on the overlay's controls, after making sure the overlay is open.
+void OnOverlay(const std::function<void()>& step) {
+  OnWindowThread([&step] {
+    EnsureOverlay();
+    step();
+  });
 }
 
 bool Succeeded(const CommandResult& result) { return result.started && result.exited && result.exitCode == 0; }
@@ -46,8 +55,7 @@ CommandResult RunRegistryCommand(const std::string& commandLine) {
 }
 
 void ShowFailure() {
-  OnWindowThread([] {
-    EnsureOverlay();
+  OnOverlay([] {
     SetControlProperty(ProgressBox, kPropVisible, false);
     SetControlProperty(RefreshTimer, kPropTimerPeriod, kIdlePeriodMs);
     SetControlProperty(NoticeLabel, kPropVisible, true);
@@ -74,13 +82,10 @@ void ShowDone() {
     skin.logOff.SetStateImages(Picture(resources::LogOffNormal()), Picture(resources::LogOffOver()),
                                Picture(resources::LogOffPressed()));
   });
-  OnWindowThread([] {
-    EnsureOverlay();
-    SetControlProperty(ProgressBox, kPropVisible, false);
-  });
-  OnWindowThread([] { RefreshNow(OverlayWindow); });
+  OnOverlay([] { SetControlProperty(ProgressBox, kPropVisible, false); });
+  OnOverlay([] { RefreshNow(OverlayWindow); });
   OnWindowThread([] { skinObjects().form.RefreshForm(); });
-  OnWindowThread([] {
+  OnOverlay([] {
     SetControlProperty(NoticeLabel, kPropVisible, true);
     SetControlProperty(NoticeLabel, kPropCaption, kNoticeText);
     state().applied = true;
@@ -89,25 +94,24 @@ void ShowDone() {
 }
 
 void ApplySequence(std::int32_t /*unused*/) {
-  OnWindowThread([] {
-    EnsureOverlay();
+  OnOverlay([] {
     SetControlProperty(NoticeLabel, kPropVisible, false);  // a failure notice of an earlier try
     SetControlProperty(RefreshTimer, kPropTimerPeriod, kApplyPeriodMs);
   });
-  OnWindowThread([] {
+  OnOverlay([] {
     SetControlProperty(ProgressBox, kPropLeft, 0);
     SetControlProperty(ProgressBox, kPropTop, 349);
     SetControlProperty(ProgressBox, kPropWidth, 800);
     SetControlProperty(ProgressBox, kPropHeight, 6);
     SetControlProperty(ProgressBox, kPropVisible, true);
   });
-  OnWindowThread([] { state().progressObjectId = CreateObject(ProgressBox, ProgressTemplate, 0, 0, false); });
-  OnWindowThread([] { ShowObject(ProgressBox, state().progressObjectId, true); });
-  OnWindowThread([] { SetControlProperty(ProgressBox, kPropBoxBackColor, kBoxBackColor); });
-  OnWindowThread([] {
+  OnOverlay([] { state().progressObjectId = CreateObject(ProgressBox, ProgressTemplate, 0, 0, false); });
+  OnOverlay([] { ShowObject(ProgressBox, state().progressObjectId, true); });
+  OnOverlay([] { SetControlProperty(ProgressBox, kPropBoxBackColor, kBoxBackColor); });
+  OnOverlay([] {
     SetObjectPicture(ProgressBox, state().progressObjectId, skin::ImageBytes(resources::ProgressStrip()));
   });
-  OnWindowThread([] { PlayAnimation(ProgressBox, state().progressObjectId, 0); });
+  OnOverlay([] { PlayAnimation(ProgressBox, state().progressObjectId, 0); });
 
   // The level is read once, here; a radio clicked from now on does not change this Apply.
   std::optional<DpiLevel> level;

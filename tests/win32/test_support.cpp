@@ -3,8 +3,10 @@
 namespace quorlin::testing {
 
 void PumpPending() {
+  // Bounded in time: with a 10 ms timer and compositions slower than that, the queue is never empty.
+  DWORD start = ::GetTickCount();
   MSG message;
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (::GetTickCount() - start < 50 && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);

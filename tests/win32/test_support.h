@@ -11,7 +11,7 @@ namespace quorlin::testing {
 
 // Dispatches messages until `done` holds or `timeoutMs` has passed; returns whether it held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
-// Dispatches whatever is queued now.
+// Dispatches what is queued now, for at most 50 ms.
 void PumpPending();
 
 // The screen pixels of a rectangle (screen coordinates) as 0x00RRGGBB, row by row.
