@@ -4,6 +4,7 @@
 
 #include "platform/win_api.h"
 #include "skin/composition.h"
+#include "skin/tooltip.h"
 
 namespace quorlin::skin {
 namespace {
@@ -162,7 +163,9 @@ LRESULT SkinControl::SendToControl(UINT message, WPARAM wParam, LPARAM lParam) {
   return api::SendMessageA(hwnd_, message, wParam, lParam);
 }
 
-void SkinControl::SetToolTip(const char*, std::optional<bool>) {}
+void SkinControl::SetToolTip(const char* text, std::optional<bool> atCursor) {
+  SetControlToolTip(hwnd_, text, atCursor.value_or(true));
+}
 
 void SkinControl::MoveControl(std::optional<int> x, std::optional<int> y, std::optional<int> width,
                               std::optional<int> height, std::optional<bool> noRedraw) {
