@@ -31,7 +31,12 @@ constexpr std::uint32_t kBoxBackColor = ColorFromRgb(246, 246, 246);
 
 // Every step that touches windows, pictures, the timer or the composition runs on the window thread;
 // the worker waits for each, so the steps take effect in order and never during a composition.
-void OnWindowThread(const std::function<void()>& step) { RunOnWindowThread(step); }
+// A step finds nothing to change once the user has closed the tool while reg.exe or the pause ran.
+void OnWindowThread(const std::function<void()>& step) {
+  RunOnWindowThread([&step] {
+    if (IsWindowLoaded(MainWindow)) step();
+  });
+}
 
 // The strip and the notice live on the overlay: if the user closed it on its own (it can be closed
 // with Esc at any time, also while Apply runs), open it again before a step uses it.
@@ -125,6 +130,7 @@ void ApplySequence(std::int32_t /*unused*/) {
     ShowDone();
   else
     ShowFailure();
+  RunOnWindowThread(FinishApply);  // also when the tool was closed meanwhile
 }
 
 }  // namespace

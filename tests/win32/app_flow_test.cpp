@@ -188,6 +188,32 @@ TEST_F(AppFlowTest, TheStripRunsAcrossTheWindowWhileTheCommandsRun) {
   EXPECT_NE(Events()[0].find("/d 96 /f"), std::string::npos) << "the level at the time of reading";
 }
 
+TEST_F(AppFlowTest, AHangingRegExeLeavesTheWindowResponsiveAndTheToolClosable) {
+  static HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ::ResetEvent(release);
+  struct Hang {
+    static DWORD WINAPI Wait(HANDLE handle, DWORD timeout) {
+      ::WaitForSingleObject(release, 20000);  // reg.exe "hangs" until the test lets it go
+      return RecordingWait(handle, timeout);
+    }
+  };
+  api::ScopedOverride<api::types::WaitForSingleObject_t> hang{api::WaitForSingleObject, &Hang::Wait};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return launchCount == 1; }));
+  Click({kMainWindowId, kRadio200});
+  EXPECT_EQ(state().levelFlags, (LevelFlags{0, 0, 0, 1, 0})) << "the radios still react";
+  PlaceWindow(MainWindow, 60, 40);
+  RECT overlay;
+  ::GetWindowRect(WindowHandle(OverlayWindow), &overlay);
+  EXPECT_EQ(overlay.left, 60) << "the overlay still follows";
+  OnClose();
+  EXPECT_TRUE(PumpUntil([] { return !IsWindowLoaded(MainWindow); }));
+  ::SetEvent(release);  // reg.exe ends after the tool's window is gone
+  EXPECT_TRUE(PumpUntil([] { return state().workerThread == nullptr; }, 10000))
+      << "the worker finishes without touching the closed windows";
+  EXPECT_FALSE(state().applied);
+}
+
 TEST_F(AppFlowTest, AFailingCommandLeadsBackToApplyWithAFailureNotice) {
   exitCodes = {5};
   Click(ApplyButton);
