@@ -20,6 +20,8 @@ else()
   if(QUORLIN_WIN32_TESTS)
     add_executable(quorlin_win32_tests ${QUORLIN_WIN32_TESTS})
     target_link_libraries(quorlin_win32_tests PRIVATE quorlin_win32 GTest::gtest_main)
+    # The version-information test reads the built program with version.dll's functions.
+    target_link_libraries(quorlin_win32_tests PRIVATE version)
     if(NOT MSVC)
       target_link_options(quorlin_win32_tests PRIVATE -static -static-libgcc -static-libstdc++)
     endif()
