@@ -130,7 +130,9 @@ void ApplyCommon(HWND hwnd, int index, const PropertyValue& value) {
                         SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
       break;
     case kPropVisible:
-      api::ShowWindow(hwnd, value.Flag() ? SW_SHOW : SW_HIDE);
+      // A control is shown without activating its window: showing the notice on the overlay must
+      // not take the keyboard (and with it Esc) away from the main window.
+      api::ShowWindow(hwnd, !value.Flag() ? SW_HIDE : HasParentCoordinates(hwnd) ? SW_SHOWNA : SW_SHOW);
       break;
     case kPropDisabled:
       api::EnableWindow(hwnd, value.Flag() ? FALSE : TRUE);
@@ -378,7 +380,9 @@ void RegisterFormClass() {
 
 // Esc in a window whose template says so, whichever of its controls has the focus, closes it.
 bool HandleEscape(const MSG& message) {
-  if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE || message.hwnd == nullptr) return false;
+  // With no focus at all (the focused Apply button was disabled) keys arrive as system keys.
+  bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  if (!key || message.wParam != VK_ESCAPE || message.hwnd == nullptr) return false;
   HWND root = api::GetAncestor(message.hwnd, GA_ROOT);
   LoadedWindow* window = LoadedFromHandle(root);
   if (window == nullptr || !window->design->escCloses) return false;

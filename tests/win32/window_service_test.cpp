@@ -252,6 +252,23 @@ TEST_F(WindowServiceTest, EscClosesTheWindowAndEndsTheMessageLoop) {
   EXPECT_FALSE(IsWindowLoaded(kForm));
 }
 
+TEST_F(WindowServiceTest, EscClosesTheWindowAlsoWhenNothingHasTheFocus) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  // Disabling the focused button leaves no focus; keys then reach the active window as system keys.
+  ::PostMessageW(WindowHandle(kForm), WM_SYSKEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(RunMessageLoop(), 0);
+  EXPECT_FALSE(IsWindowLoaded(kForm));
+}
+
+TEST_F(WindowServiceTest, ShowingAControlDoesNotActivateItsWindow) {
+  ASSERT_TRUE(LoadWindow(kForm));
+  ASSERT_TRUE(LoadWindow(kOwned, kForm));
+  ::SetActiveWindow(WindowHandle(kForm));
+  SetControlProperty(kButton, kPropVisible, false);
+  SetControlProperty(kButton, kPropVisible, true);
+  EXPECT_EQ(::GetActiveWindow(), WindowHandle(kForm));
+}
+
 TEST_F(WindowServiceTest, AButtonClickRaisesItsClickedEvent) {
   ASSERT_TRUE(LoadWindow(kForm));
   ::SendMessageW(WindowHandle(kButton), BM_CLICK, 0, 0);
