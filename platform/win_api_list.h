@@ -84,6 +84,7 @@
   X(User32, KillTimer)                   \
   X(User32, LoadCursorA)                 \
   X(User32, LoadCursorW)                 \
+  X(User32, LoadIconW)                   \
   X(User32, MapWindowPoints)             \
   X(User32, MessageBoxW)                 \
   X(User32, MoveWindow)                  \
@@ -175,6 +176,8 @@
   X(GdiPlus, GdipGetImageDimension)      \
   X(GdiPlus, GdipGetImageGraphicsContext) \
   X(GdiPlus, GdipGetImageHeight)         \
+  X(GdiPlus, GdipGetImagePixelFormat)    \
+  X(GdiPlus, GdipGetImageType)           \
   X(GdiPlus, GdipGetImageWidth)          \
   X(GdiPlus, GdipImageSelectActiveFrame) \
   X(GdiPlus, GdipLoadImageFromStream)    \

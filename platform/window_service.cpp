@@ -373,6 +373,7 @@ void RegisterFormClass() {
   windowClass.lpfnWndProc = FormProc;
   windowClass.hInstance = api::GetModuleHandleW(nullptr);
   windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hIcon = api::LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));  // the program's icon, if any
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kFormClass;
   registered = api::RegisterClassExW(&windowClass) != 0;
