@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Esc: with the main window focused it closes the tool, which ends with exit code 0. With the
+# overlay focused (a click on a visible pixel of it) Esc closes the overlay alone.
+source "$(dirname "$0")/lib.sh"
+e2e_begin esc
+
+SPOT_X=400 SPOT_Y=250 # an empty spot of the main window (client coordinates)
+
+# 1. Main window focused.
+start_tool_and_wait
+shot_stable "$E2E_OUT/start.png"
+click_at $((WIN_X + SPOT_X)) $((WIN_Y + SPOT_Y))
+sleep 0.3
+check_windows_at "$WIN_X" "$WIN_Y" "after a click on the main window"
+key Escape
+if tool_wait_exit; then
+  pass "Esc on the main window ends the process"
+  check_eq "exit code after Esc" 0 "$TOOL_EXIT"
+else
+  fail "Esc on the main window ends the process (still running after ${E2E_TIMEOUT}s)"
+fi
+check_true "no window titled \"Quorlin\" is left" wait_window_gone Quorlin 5
+
+# 2. Overlay focused: a click on a glyph pixel of the version label reaches the overlay.
+start_tool_and_wait
+shot_stable "$E2E_OUT/start2.png"
+glyph=$(pix brightest "$E2E_OUT/start2.png" $((WIN_X + VERSION_LABEL[0])) $((WIN_Y + VERSION_LABEL[1])) \
+  "${VERSION_LABEL[2]}" "${VERSION_LABEL[3]}" "$LIGHT_GREY")
+[[ $glyph != none ]] || e2e_abort "the version label shows (a glyph pixel to click)"
+read -r gx gy <<<"$glyph"
+click_at "$gx" "$gy"
+sleep 0.3
+key Escape
+sleep 0.5
+shot_stable "$E2E_OUT/overlay-closed.png"
+check_true "the tool keeps running after Esc on the overlay" tool_running
+listing=$(winctl list Quorlin)
+echo "$listing" >"$E2E_OUT/windows-overlay-closed.txt"
+check_eq "overlay windows after Esc on the overlay" 0 "$(count_lines "$(overlay_lines "$listing")")"
+check_eq "main window still in place" "$WIN_X $WIN_Y $WIN_W $WIN_H" "$(rect_of "$(main_line "$listing")")"
+check_eq "version label gone from the screen" 0 \
+  "$(pix count "$E2E_OUT/overlay-closed.png" $((WIN_X + VERSION_LABEL[0])) $((WIN_Y + VERSION_LABEL[1])) \
+    "${VERSION_LABEL[2]}" "${VERSION_LABEL[3]}" "$LIGHT_GREY")"
+# A drag afterwards finds the overlay closed and leaves it so.
+drag_by $((WIN_X + SPOT_X)) $((WIN_Y + SPOT_Y)) 30 20
+listing=$(winctl list Quorlin)
+check_eq "main window moved by the later drag" "$((WIN_X + 30)) $((WIN_Y + 20)) $WIN_W $WIN_H" "$(rect_of "$(main_line "$listing")")"
+check_eq "overlay windows after the later drag" 0 "$(count_lines "$(overlay_lines "$listing")")"
+click_at $((WIN_X + 30 + SPOT_X)) $((WIN_Y + 20 + SPOT_Y))
+sleep 0.3
+key Escape
+if tool_wait_exit; then
+  pass "then Esc on the main window ends the process"
+  check_eq "exit code" 0 "$TOOL_EXIT"
+else
+  fail "then Esc on the main window ends the process (still running after ${E2E_TIMEOUT}s)"
+fi
+e2e_end
