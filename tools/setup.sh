@@ -13,6 +13,8 @@ PACKAGES=(
   xvfb xdotool x11-utils x11-xserver-utils imagemagick python3 python3-pil
   # fonts: the replacement for the tool's "微软雅黑"
   fonts-wqy-microhei fontconfig
+  # the fuzz tier: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
   # zh_CN.UTF-8 (code page 936 under Wine), flock, iconv
   locales util-linux libc-bin
 )

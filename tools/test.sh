@@ -3,8 +3,10 @@
 #
 #   tools/test.sh [TIER...] [--win64|--no-win64] [--no-setup]
 #
-# Tiers (default: all three, in this order):
+# Tiers (default: all four, in this order):
 #   unit   native GoogleTest of the Win32-free logic (preset "native", ctest)
+#   fuzz   libFuzzer with ASan/UBSan on the image blocks and the GIF decoder for about 60 s
+#          (QUORLIN_FUZZ_SECONDS), from the committed corpus
 #   win32  build/win32/quorlin_win32_tests.exe under Wine on a virtual display
 #   e2e    every tests/e2e/*.sh against dist/quorlin.exe under Wine on a virtual display
 # --win64 also builds the win64 preset and runs its Wine tests and the e2e scripts against
@@ -20,14 +22,14 @@ export QUORLIN_ROOT=$ROOT
 # Flip to 1 to run the 64-bit build in every run by default.
 WIN64_DEFAULT=0
 
-usage() { sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; }
 
 tiers=()
 win64=${QUORLIN_TEST_WIN64:-$WIN64_DEFAULT}
 do_setup=1
 for arg in "$@"; do
   case $arg in
-    unit | win32 | e2e) tiers+=("$arg") ;;
+    unit | fuzz | win32 | e2e) tiers+=("$arg") ;;
     --win64) win64=1 ;;
     --no-win64) win64=0 ;;
     --no-setup) do_setup=0 ;;
@@ -35,7 +37,7 @@ for arg in "$@"; do
     *) echo "test.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac
 done
-((${#tiers[@]})) || tiers=(unit win32 e2e)
+((${#tiers[@]})) || tiers=(unit fuzz win32 e2e)
 want() { [[ " ${tiers[*]} " == *" $1 "* ]]; }
 
 LOGS=$ROOT/build/test-logs
@@ -95,6 +97,21 @@ if want unit; then
     fi
   else
     record unit 0 1 "build failed"
+  fi
+fi
+
+# ---- fuzz: libFuzzer on the image blocks and the GIF decoder, about a minute --------------------
+if want fuzz; then
+  t0=$SECONDS
+  note "fuzz (tools/fuzz.sh ${QUORLIN_FUZZ_SECONDS:-60})"
+  tools/fuzz.sh "${QUORLIN_FUZZ_SECONDS:-60}" >"$LOGS/fuzz.log" 2>&1
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$LOGS/fuzz.log" | tail -1)
+  if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    ((BASH_REMATCH[2] == 0)) || tail -30 "$LOGS/fuzz.log" | sed 's/^/     | /'
+    record fuzz "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" "$(elapsed "$t0")"
+  else
+    tail -30 "$LOGS/fuzz.log" | sed 's/^/     | /'
+    record fuzz 0 1 "fuzz.sh gave no result"
   fi
 fi
 
