@@ -11,17 +11,40 @@ using platform::WindowTemplate;
 
 namespace {
 
-ControlTemplate Button(std::int32_t id, const char* designName, std::int32_t left, std::int32_t top,
-                       std::int32_t width, std::int32_t height, platform::EventHandler onClick,
-                       const char* text = "") {
+// The fields every control of the templates has.
+ControlTemplate Control(std::int32_t id, const char* designName, ControlKind kind, std::int32_t left,
+                        std::int32_t top, std::int32_t width, std::int32_t height) {
   ControlTemplate control;
   control.id = id;
   control.designName = designName;
-  control.kind = ControlKind::Button;
+  control.kind = kind;
   control.left = left;
   control.top = top;
   control.width = width;
   control.height = height;
+  return control;
+}
+
+// Both windows: 800 x 540 at the template place 50, 50, centred on the screen, closed by Esc.
+WindowTemplate ToolWindow(std::int32_t id, std::int32_t selfId, const char* designName, const char* title) {
+  WindowTemplate window;
+  window.id = id;
+  window.selfId = selfId;
+  window.designName = designName;
+  window.title = title;
+  window.left = 50;
+  window.top = 50;
+  window.width = 800;
+  window.height = 540;
+  window.centred = true;
+  window.escCloses = true;
+  return window;
+}
+
+ControlTemplate Button(std::int32_t id, const char* designName, std::int32_t left, std::int32_t top,
+                       std::int32_t width, std::int32_t height, platform::EventHandler onClick,
+                       const char* text = "") {
+  ControlTemplate control = Control(id, designName, ControlKind::Button, left, top, width, height);
   control.text = text;
   control.onClick = onClick;
   return control;
@@ -46,14 +69,7 @@ ControlTemplate Label(std::int32_t id, const char* designName, std::int32_t left
   font.faceName = "微软雅黑";
   label.font = font;
 
-  ControlTemplate control;
-  control.id = id;
-  control.designName = designName;
-  control.kind = ControlKind::TransLabel;
-  control.left = left;
-  control.top = top;
-  control.width = width;
-  control.height = height;
+  ControlTemplate control = Control(id, designName, ControlKind::TransLabel, left, top, width, height);
   control.record = platform::BuildLabelRecord(label);
   return control;
 }
@@ -61,17 +77,7 @@ ControlTemplate Label(std::int32_t id, const char* designName, std::int32_t left
 }  // namespace
 
 WindowTemplate MainWindowTemplate(const ToolHandlers& handlers) {
-  WindowTemplate window;
-  window.id = kMainWindowId;
-  window.selfId = kMainWindowSelf;
-  window.designName = "MainWindow";
-  window.title = "Quorlin";
-  window.left = 50;
-  window.top = 50;
-  window.width = 800;
-  window.height = 540;
-  window.centred = true;
-  window.escCloses = true;
+  WindowTemplate window = ToolWindow(kMainWindowId, kMainWindowSelf, "MainWindow", "Quorlin");
   window.freeMove = true;
   window.showInTaskbar = true;
   window.onCreated = handlers.onMainCreated;
@@ -86,14 +92,7 @@ WindowTemplate MainWindowTemplate(const ToolHandlers& handlers) {
   window.controls.push_back(Button(kLogOffButtonId, "开始按钮_关闭", 552, 325, 160, 52, handlers.onLogOff));
   window.controls.push_back(Button(kCloseButtonId, "按钮_关闭", 757, 18, 18, 18, handlers.onClose, "关闭"));
 
-  ControlTemplate timer;
-  timer.id = kRefreshTimerId;
-  timer.designName = "时钟_标准1";
-  timer.kind = ControlKind::Timer;
-  timer.left = 312;
-  timer.top = 16;
-  timer.width = 26;
-  timer.height = 26;
+  ControlTemplate timer = Control(kRefreshTimerId, "时钟_标准1", ControlKind::Timer, 312, 16, 26, 26);
   timer.visible = false;
   timer.timerPeriod = 0;
   timer.onTick = handlers.onRefreshTick;
@@ -102,17 +101,7 @@ WindowTemplate MainWindowTemplate(const ToolHandlers& handlers) {
 }
 
 WindowTemplate OverlayWindowTemplate(const ToolHandlers& handlers) {
-  WindowTemplate window;
-  window.id = kOverlayWindowId;
-  window.selfId = kOverlayWindowSelf;
-  window.designName = "OverlayWindow";
-  window.title = "";
-  window.left = 50;
-  window.top = 50;
-  window.width = 800;
-  window.height = 540;
-  window.centred = true;
-  window.escCloses = true;
+  WindowTemplate window = ToolWindow(kOverlayWindowId, kOverlayWindowSelf, "OverlayWindow", "");
   window.freeMove = false;
   window.showInTaskbar = false;
   window.onCreated = handlers.onOverlayCreated;
@@ -121,25 +110,11 @@ WindowTemplate OverlayWindowTemplate(const ToolHandlers& handlers) {
   window.controls.push_back(Label(kVersionLabelId, "透明标签2", 701, 493, 89, 32, 0xC0C0C0, -10, "版本号：V1.0.0.1"));
   window.controls.push_back(Label(kSpareLabelId, "透明标签1", 432, 559, 392, 32, 0xFFFFFF, -16, ""));
 
-  ControlTemplate box;
-  box.id = kProgressBoxId;
-  box.designName = "动画框1";
-  box.kind = ControlKind::CartoonBox;
-  box.left = 480;
-  box.top = 16;
-  box.width = 32;
-  box.height = 32;
+  ControlTemplate box = Control(kProgressBoxId, "动画框1", ControlKind::CartoonBox, 480, 16, 32, 32);
   box.visible = false;
   window.controls.push_back(box);
 
-  ControlTemplate object;
-  object.id = kProgressTemplateId;
-  object.designName = "动画物体1";
-  object.kind = ControlKind::CartoonObject;
-  object.left = 424;
-  object.top = 16;
-  object.width = 40;
-  object.height = 32;
+  ControlTemplate object = Control(kProgressTemplateId, "动画物体1", ControlKind::CartoonObject, 424, 16, 40, 32);
   object.visible = false;
   window.controls.push_back(object);
   return window;
