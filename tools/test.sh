@@ -19,8 +19,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT" || exit 1
 export QUORLIN_ROOT=$ROOT
 
-# Flip to 1 to run the 64-bit build in every run by default.
-WIN64_DEFAULT=0
+# The 64-bit build runs in every run by default (--no-win64 skips it).
+WIN64_DEFAULT=1
 
 usage() { sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; }
 
