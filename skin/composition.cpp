@@ -1,10 +1,14 @@
 #include "skin/composition.h"
 
+#include <utility>
+
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/caret.h"
+#include "skin/frame_memo.h"
 #include "skin/image_button.h"
 #include "skin/logic/placement.h"
+#include "skin/pixel_copy.h"
 #include "skin/skin_control.h"
 #include "skin/text_box.h"
 #include "skin/text_drawing.h"
@@ -78,6 +82,28 @@ WNDPROC LayeredModeProcedure(ControlType type) {
   }
 }
 
+// Undoes the ordinary-window subclass of a skinned child and installs its layered-mode procedure,
+// once: the composition draws the child from now on.
+void SwitchToLayeredMode(HWND child, ControlType type) {
+  // A child already running its layered-mode procedure has nothing to undo or install: that
+  // procedure is installed only together with "PngControl_ChildWndProc", and a later Subclass
+  // always replaces it (with an ordinary-mode procedure) when it stores "PngControl_WndProc".
+  // Checking the procedure reads no window property, which the periodic refresh cares about.
+  const WNDPROC layered = LayeredModeProcedure(type);
+  if (layered != nullptr &&
+      api::GetWindowLongPtrA(child, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(layered)) {
+    return;
+  }
+  if (HANDLE kept = api::GetPropA(child, property::kWndProc)) {
+    api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kept));
+    api::RemovePropA(child, property::kWndProc);
+  }
+  if (api::GetPropA(child, property::kChildWndProc) == nullptr && layered != nullptr) {
+    const LONG_PTR replaced = api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(layered));
+    api::SetPropA(child, property::kChildWndProc, reinterpret_cast<HANDLE>(replaced));
+  }
+}
+
 }  // namespace
 
 HBITMAP CaptureCache(HWND control, HDC paintDC) {
@@ -124,6 +150,12 @@ void PaintControl(HWND control, HDC dc, SkinImage picture) {
 }
 
 void ComposeForm(HWND form) {
+  if (api::IsWindow(form)) ComposeFormFrom(form, TakeFingerprint(form));
+}
+
+// The fingerprint says what this composition is drawn from; it is remembered for the refreshes that
+// follow once the picture has been presented.
+void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
   if (!api::IsWindow(form)) return;
   const Extent extent = WindowExtent(form);
 
@@ -132,18 +164,23 @@ void ComposeForm(HWND form) {
   api::GdipCreateBitmapFromScan0(extent.width, extent.height, 0, PixelFormat32bppARGB, nullptr, &bitmap);
   UniqueImage composition(bitmap);
   if (!composition) return;
+
+  // Background: stretched over the whole form whatever its own size. An opaque one of the form's
+  // own size is copied in pixel for pixel before any drawing starts: onto the empty bitmap that is
+  // exactly what the draw gives, without resampling and blending 800 x 540 pixels.
+  SkinImage background = ReadImageProperty(form, property::kBackImage);
+  Gdiplus::REAL width = 0;
+  Gdiplus::REAL height = 0;
+  api::GdipGetImageDimension(composition.get(), &width, &height);
+  const bool backgroundCopied =
+      background != nullptr &&
+      CopyOpaqueBackground(bitmap, background, static_cast<int>(width), static_cast<int>(height));
   {
     UniqueGraphics graphics;
     api::GdipGetImageGraphicsContext(composition.get(), graphics.Put());
     if (!graphics) return;
-
-    // Background: stretched over the whole form whatever its own size.
-    if (SkinImage background = ReadImageProperty(form, property::kBackImage)) {
-      Gdiplus::REAL width = 0;
-      Gdiplus::REAL height = 0;
-      api::GdipGetImageDimension(composition.get(), &width, &height);
+    if (background != nullptr && !backgroundCopied)
       api::GdipDrawImageRect(graphics.get(), background, 0, 0, width, height);
-    }
 
     // Children, in z-order: a later one is drawn over an earlier one.
     for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
@@ -152,12 +189,16 @@ void ComposeForm(HWND form) {
   }
 
   // Present.
+  const std::uint64_t presentedBefore = PresentationCount();
   PresentLayered(form, composition.get(), false);
+  const bool presented = PresentationCount() != presentedBefore;
+  if (presented) NoteComposed(form, std::move(fingerprint));
 
   // Keep or dispose: the focus form's last composition stays for the caret to blink on.
   if (form == FocusForm) {
     UniqueImage previous(FocusComposition);
     FocusComposition = composition.Release();
+    NoteKept(form, FocusComposition, presented);
   }
 }
 
@@ -227,7 +268,8 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   UniqueBitmap surface(api::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!surface) return;
   ScopedSelect select(memory.get(), surface.get());
-  {
+  // Without a caret the picture is copied into the surface; a draw is needed only to add the caret.
+  if (showCaret || !CopyToSurface(image, bits, extent.width, extent.height)) {
     UniqueGraphics graphics;
     api::GdipCreateFromHDC(memory.get(), graphics.Put());
     if (!graphics) return;
@@ -244,12 +286,15 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, memory.get(), &origin, 0, &blend, ULW_ALPHA);
+  NotePresented(form);
 }
 
 bool LayeredForm::Attach(HWND form) {
   if (!api::IsWindow(form)) return false;
   hwnd_ = form;
   api::SetWindowLongA(form, GWL_EXSTYLE, WS_EX_LAYERED);
+  // Whatever was presented before may be gone: the next refresh composes.
+  ForgetPresentation(form);
   api::CreateCaret(form, nullptr, 1, 12);
   if (api::GetPropA(form, property::kTime) == nullptr) {
     api::SetTimer(form, kCaretTimerId, kCaretPeriodMs, CaretTick);
@@ -275,23 +320,16 @@ bool LayeredForm::LoadBackground(ImageResource resource) {
 
 void LayeredForm::RefreshForm() {
   if (!api::IsWindow(hwnd_)) return;
+  // One walk over the children switches them to layered mode and notes what the composition would
+  // draw from them, so that a refresh with nothing changed costs that walk and no composition.
+  FormFingerprint fingerprint = FormPart(hwnd_);
   for (HWND child = api::GetWindow(hwnd_, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
     const ControlType type = ControlTypeOf(child);
     if (type == ControlType::None) continue;
-    // Undo the ordinary-window subclass: the composition draws this child from now on.
-    if (HANDLE kept = api::GetPropA(child, property::kWndProc)) {
-      api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kept));
-      api::RemovePropA(child, property::kWndProc);
-    }
-    if (api::GetPropA(child, property::kChildWndProc) == nullptr) {
-      if (WNDPROC procedure = LayeredModeProcedure(type)) {
-        const LONG_PTR replaced =
-            api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-        api::SetPropA(child, property::kChildWndProc, reinterpret_cast<HANDLE>(replaced));
-      }
-    }
+    SwitchToLayeredMode(child, type);
+    AddChild(fingerprint, hwnd_, child, type);
   }
-  ComposeForm(hwnd_);
+  RefreshIfChanged(hwnd_, std::move(fingerprint));
 }
 
 void LayeredForm::MoveControl(std::optional<int> left, std::optional<int> top, std::optional<int> width,

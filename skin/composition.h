@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "skin/logic/frame_fingerprint.h"
 #include "skin/skin_image.h"
 
 namespace quorlin::skin {
@@ -21,8 +22,12 @@ HBITMAP CaptureCache(HWND control, HDC paintDC);
 void PaintControl(HWND control, HDC dc, SkinImage picture);
 
 // Builds a fresh ARGB picture of the form (background, then every skinned child in z-order),
-// presents it, and keeps it as FocusComposition when the form is FocusForm.
+// presents it, and keeps it as FocusComposition when the form is FocusForm. Always composes: the
+// forced full composition. RefreshForm composes only when something changed (frame_memo.h).
 void ComposeForm(HWND form);
+// ComposeForm for a caller that has just taken the form's fingerprint (what the composition is drawn
+// from; see frame_memo.h), which is remembered once the picture is presented.
+void ComposeFormFrom(HWND form, FormFingerprint fingerprint);
 
 // Draws one skinned child at its place on the form.
 void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics);

@@ -1,0 +1,181 @@
+#include "skin/frame_memo.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/win_api.h"
+#include "skin/composition.h"
+
+namespace quorlin::skin {
+namespace {
+
+// The form's FrameMemo, made on its first composition. Like the rest of the layer's per-window
+// state it is not released with the window.
+constexpr char kFrameMemoProperty[] = "Zephel_LastFrame";
+
+FrameMemo* MemoOf(HWND form) { return static_cast<FrameMemo*>(api::GetPropA(form, kFrameMemoProperty)); }
+
+// Null only when the window cannot take the property; then every refresh simply composes.
+FrameMemo* EnsureMemo(HWND form) {
+  if (FrameMemo* memo = MemoOf(form)) return memo;
+  auto memo = std::make_unique<FrameMemo>();
+  if (!api::SetPropA(form, kFrameMemoProperty, memo.get())) return nullptr;
+  return memo.release();
+}
+
+std::uint64_t presentations = 0;
+
+// The bitmap most recently handed over as FocusComposition, and its serial.
+SkinImage keptImage = nullptr;
+std::uint64_t keptSerial = 0;
+
+// Serial of what FocusComposition holds now; 0 when something else put it there.
+std::uint64_t HeldSerial() { return FocusComposition != nullptr && FocusComposition == keptImage ? keptSerial : 0; }
+
+std::string WindowText(HWND window) {
+  const int length = api::GetWindowTextLengthA(window);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = api::GetWindowTextA(window, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+void TakeTextBox(HWND box, ChildFingerprint& child) {
+  child.text = WindowText(box);
+  const auto font = reinterpret_cast<HFONT>(api::SendMessageA(box, WM_GETFONT, 0, 0));
+  child.font = reinterpret_cast<std::uintptr_t>(font);
+  if (font != nullptr) {
+    // The description as well as the handle: a handle value could come back for another font.
+    LOGFONTA description{};
+    if (api::GetObjectA(font, sizeof(description), &description) == sizeof(description)) {
+      const auto* bytes = reinterpret_cast<const unsigned char*>(&description);
+      child.fontDescription.assign(bytes, bytes + sizeof(description));
+    }
+  }
+  child.textColor = ReadProperty(box, property::kTextColor);
+  child.backColor = ReadProperty(box, property::kBackColor);
+  child.backAlpha = ReadProperty(box, property::kBackAlpha);
+  child.orderColor = ReadProperty(box, property::kOrderColor);
+  child.orderAlpha = ReadProperty(box, property::kOrderAlpha);
+}
+
+// StateImage's rule, with the draw state it was chosen by: the picture of the state, falling back to
+// the normal picture.
+SkinImage StatePicture(HWND button, std::intptr_t state) {
+  const char* name = nullptr;
+  switch (static_cast<std::int32_t>(state)) {
+    case static_cast<int>(DrawState::Over): name = property::kOverImage; break;
+    case static_cast<int>(DrawState::Down): name = property::kDownImage; break;
+    case static_cast<int>(DrawState::Disabled): name = property::kDisableImage; break;
+    default: break;
+  }
+  if (name != nullptr) {
+    if (SkinImage image = ReadImageProperty(button, name)) return image;
+  }
+  return ReadImageProperty(button, property::kNormalImage);
+}
+
+}  // namespace
+
+FormFingerprint FormPart(HWND form) {
+  FormFingerprint fingerprint;
+  RECT rect{};
+  api::GetWindowRect(form, &rect);
+  fingerprint.width = rect.right - rect.left;
+  fingerprint.height = rect.bottom - rect.top;
+  fingerprint.background = reinterpret_cast<std::uintptr_t>(ReadImageProperty(form, property::kBackImage));
+  return fingerprint;
+}
+
+// Each window-property read is a round trip to the window server on some systems, so only what can
+// change the picture is read: the back type only where it places the picture differently.
+void AddChild(FormFingerprint& fingerprint, HWND form, HWND window, ControlType type) {
+  ChildFingerprint& child = fingerprint.children.emplace_back();
+  child.type = static_cast<int>(type);
+  RECT rect{};
+  api::GetWindowRect(window, &rect);
+  POINT corner{rect.left, rect.top};
+  api::ScreenToClient(form, &corner);
+  child.left = corner.x;
+  child.top = corner.y;
+  child.width = rect.right - rect.left;
+  child.height = rect.bottom - rect.top;
+  child.visible = api::IsWindowVisible(window) != FALSE;
+  SkinImage picture = nullptr;
+  if (type == ControlType::ImageButton) {
+    child.drawState = ReadProperty(window, property::kDrawState);
+    picture = StatePicture(window, child.drawState);
+  } else {
+    picture = ReadImageProperty(window, property::kBackImage);
+  }
+  child.picture = reinterpret_cast<std::uintptr_t>(picture);
+  if (picture != nullptr) {
+    Gdiplus::REAL width = 0;
+    Gdiplus::REAL height = 0;
+    api::GdipGetImageDimension(picture, &width, &height);
+    if (BackTypeMatters(width, height, child.width, child.height))
+      child.backType = ReadProperty(window, property::kBackType);
+  }
+  if (type == ControlType::TextBox) TakeTextBox(window, child);
+}
+
+FormFingerprint TakeFingerprint(HWND form) {
+  FormFingerprint fingerprint = FormPart(form);
+  for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+    const ControlType type = ControlTypeOf(child);
+    if (type != ControlType::None) AddChild(fingerprint, form, child, type);
+  }
+  return fingerprint;
+}
+
+void RefreshIfChanged(HWND form, FormFingerprint now) {
+  if (!api::IsWindow(form)) return;
+  FrameMemo* memo = MemoOf(form);
+  const RefreshAction action =
+      memo != nullptr ? memo->Decide(now, form == FocusForm, HeldSerial()) : RefreshAction::Compose;
+  switch (action) {
+    case RefreshAction::Skip:
+      return;
+    case RefreshAction::PresentKept: {
+      // A recomposition would present the same pixels without the caret and leave CaretShown as it
+      // was; the kept bitmap stays FocusComposition.
+      const std::uint64_t before = presentations;
+      PresentLayered(form, FocusComposition, false);
+      if (presentations != before) memo->ShownAgain();
+      return;
+    }
+    case RefreshAction::Compose:
+      ComposeFormFrom(form, std::move(now));
+      return;
+  }
+}
+
+void ComposeFormIfChanged(HWND form) {
+  if (api::IsWindow(form)) RefreshIfChanged(form, TakeFingerprint(form));
+}
+
+std::uint64_t PresentationCount() { return presentations; }
+
+void NotePresented(HWND form) {
+  ++presentations;
+  if (FrameMemo* memo = MemoOf(form)) memo->Presented(presentations);
+}
+
+void NoteComposed(HWND form, FormFingerprint fingerprint) {
+  if (FrameMemo* memo = EnsureMemo(form)) memo->Composed(std::move(fingerprint), presentations);
+}
+
+void NoteKept(HWND form, SkinImage kept, bool presented) {
+  keptImage = kept;
+  ++keptSerial;
+  if (!presented) return;  // the screen does not show it: the form's memo must not point at it
+  if (FrameMemo* memo = MemoOf(form)) memo->Kept(keptSerial);
+}
+
+void ForgetPresentation(HWND form) {
+  if (FrameMemo* memo = MemoOf(form)) memo->Forget();
+}
+
+}  // namespace quorlin::skin
