@@ -21,7 +21,7 @@
 # measurement. The rest of the time is the measured part (at least half of SOAK_SECONDS). After a
 # final restore: the process runs; one main window 800 x 540, shown, one overlay on it; the
 # screen shows the same done-state picture as at the first measurement; private bytes grew by at
-# most 1 % + 512 KiB, GDI objects, windows, window properties and threads not at all.
+# most 1 % + 256 KiB, GDI objects, windows, window properties and threads not at all.
 # Runs in a private prefix: Apply writes LogPixels into it.
 source "$(dirname "$0")/lib.sh"
 e2e_begin soak
@@ -138,7 +138,7 @@ random_status_spot() {
 
 # ---- bookkeeping -------------------------------------------------------------------------------
 
-T0=$EPOCHSECONDS
+T0=$EPOCHSECONDS # the clock starts again once the tool is up
 ACTION_NO=0
 VIOLATIONS=0      # moments the windows were not as they must be
 DRAG_MISSES=0     # drags that did not move the window by the drag's distance
@@ -158,6 +158,7 @@ log_action() {
 note() { echo "$*" >>"$ACTIONS_LOG"; }
 violation() {
   VIOLATIONS=$((VIOLATIONS + 1))
+  ((VIOLATIONS == 1)) && shot "$E2E_OUT/first-violation.png"
   note "     VIOLATION: $*"
   ((VIOLATIONS <= 10)) && echo "note: soak: action $ACTION_NO: $*" >&2
 }
@@ -206,7 +207,7 @@ observe() {
   if ((n == 1)); then
     [[ $(rect_of "$overlays") == "$x $y $w $h" ]] || violation "overlay at $(rect_of "$overlays"), main at $x $y $w $h"
     [[ $(field "$overlays" visible) == 1 ]] || violation "overlay hidden while the main window shows"
-  elif [[ $strict == restored ]]; then
+  elif ((n == 0)) && [[ $strict == restored ]]; then
     violation "no overlay after a restore"
   fi
 }
@@ -302,6 +303,7 @@ act_press() { # press on a radio, move away, release elsewhere (or back on it)
   rnd 3
   if ((R == 0)); then
     random_in "${RADIOS[which]}" # back on the same radio: a click after all
+    TARGET="the same radio"
   else
     press_target
   fi
@@ -412,7 +414,9 @@ act_esc_overlay() {
   log_action "esc on the overlay (glyph at $gx,$gy)"
   xdotool key Escape sleep 0.3
   observe
-  ((OVERLAY_OPEN == 0)) || violation "the overlay is still open after Esc on it"
+  # While Apply runs, its next step may open the overlay again at once (it needs the strip and
+  # the notice): only otherwise must the overlay be gone.
+  if ((OVERLAY_OPEN && !(APPLY_CLICKED && !DONE))); then violation "the overlay is still open after Esc on it"; fi
 }
 
 act_wait() {
@@ -429,22 +433,30 @@ act_apply() {
   xdotool mousemove "$(sx "$PX")" "$(sy "$PY")" sleep 0.15 click 1
   APPLY_CLICKED=$((APPLY_CLICKED + 1))
   APPLY_AT=$(elapsed)
-  # Nothing presses at Apply's place any more: Log off takes it.
+  # Nothing presses at Apply's place any more: Log off takes it. While the worker runs (about
+  # 2.5 s): radio clicks, and at a random place among them one drag, Esc on the overlay, minimise
+  # and restore, or pointer moves.
+  local other
   rnd_between 3 6
   n=$R
+  rnd "$n"
+  other=$R
   for ((i = 0; i < n; i++)); do
-    rnd_seconds 100 500
+    rnd_seconds 50 300
     sleep "$S"
-    act_click_radio
+    if ((i == other)); then
+      rnd 4
+      case $R in
+        0) act_drag ;;
+        1) act_esc_overlay ;;
+        2) act_minimise ;;
+        *) act_move ;;
+      esac
+    else
+      act_click_radio
+    fi
+    observe
   done
-  rnd 6
-  case $R in
-    0) act_drag ;;
-    1) act_esc_overlay ;;
-    2) act_minimise ;;
-    *) act_move ;;
-  esac
-  observe
 }
 
 # Every control once: hovered, and the radios clicked. Controls keep state they create on first use
@@ -539,6 +551,7 @@ POS_X=$WIN_X POS_Y=$WIN_Y
 start_tool_and_wait
 settle
 observe restored
+T0=$EPOCHSECONDS
 rnd_between 1 $((WARMUP_SECONDS * 3 / 4))
 APPLY_TIME=$R
 note "seed=$SOAK_SEED seconds=$SOAK_SECONDS warm-up=$WARMUP_SECONDS apply-at=${APPLY_TIME}s"
@@ -629,11 +642,13 @@ echo "soak: baseline private=${BASE[private]} committed=${BASE[committed]} gdi_t
 echo "soak: end      private=${M[private]} committed=${M[committed]} gdi_table=${M[gdi_table]}" \
   "windows=${M[windows]} props=${M[props]} threads=${M[threads]}"
 # Private bytes are resident anonymous memory under Wine (see procstat.cpp): heap pages freed and
-# reused, GDI+ and X11 buffers come and go page by page, so a leak-free run still moves by a few
-# pages; 1 % + 512 KiB stays well below one leaked 800 x 540 frame (1.7 MB) or a few KiB per action.
+# reused and GDI+ and X11 buffers come and go page by page, so a run without leaks still moves by a
+# few pages (12-16 KiB in 60 s and in 300 s runs here). 1 % (about 150 KiB) + 256 KiB leaves room
+# for that and stays below one leaked 800 x 540 frame (1.7 MB) or 32 KiB a timer tick over the
+# measured part. Committed private memory gets the same bound.
 for key in private committed; do
-  check_le "$key bytes after the soak (baseline ${BASE[$key]} + 1 % + 512 KiB)" \
-    $((BASE[$key] + BASE[$key] / 100 + 512 * 1024)) "${M[$key]}"
+  check_le "$key bytes after the soak (baseline ${BASE[$key]} + 1 % + 256 KiB)" \
+    $((BASE[$key] + BASE[$key] / 100 + 256 * 1024)) "${M[$key]}"
 done
 check_le "GDI objects after the soak (kinds at the end: ${M[gdi_kinds]})" "${BASE[gdi_table]}" "${M[gdi_table]}"
 check_le "windows of the process after the soak" "${BASE[windows]}" "${M[windows]}"
