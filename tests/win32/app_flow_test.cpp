@@ -249,13 +249,21 @@ TEST_F(AppFlowTest, RapidClicksOnApplyStartOneWorker) {
   EXPECT_EQ(launchCount, 2u);
 }
 
-TEST_F(AppFlowTest, ApplyAfterTheOverlayWasClosedOpensItAgain) {
+TEST_F(AppFlowTest, ApplyAfterTheOverlayWasClosedOpensItAgainOnTheMovedMainWindow) {
   CloseWindow(OverlayWindow, true);
   ASSERT_FALSE(IsWindowLoaded(OverlayWindow));
+  PlaceWindow(MainWindow, 100, 70);  // dragged while the overlay was closed
   Click(ApplyButton);
   ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
-  EXPECT_TRUE(IsWindowLoaded(OverlayWindow));
+  ASSERT_TRUE(IsWindowLoaded(OverlayWindow));
   EXPECT_TRUE(Notice(kNoticeText));
+  RECT mainRect, overlayRect;
+  ::GetWindowRect(WindowHandle(MainWindow), &mainRect);
+  ::GetWindowRect(WindowHandle(OverlayWindow), &overlayRect);
+  EXPECT_EQ(overlayRect.left, 100);
+  EXPECT_EQ(overlayRect.top, 70);
+  EXPECT_EQ(overlayRect.right, mainRect.right);
+  EXPECT_EQ(overlayRect.bottom, mainRect.bottom);
 }
 
 TEST_F(AppFlowTest, ARestoreAfterTheDoneStateKeepsIt) {
