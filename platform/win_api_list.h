@@ -19,6 +19,7 @@
   X(Kernel32, CreateThread)              \
   X(Kernel32, ExitProcess)               \
   X(Kernel32, GetCurrentProcess)         \
+  X(Kernel32, GetCurrentProcessId)       \
   X(Kernel32, GetCurrentThreadId)        \
   X(Kernel32, GetExitCodeProcess)        \
   X(Kernel32, GetLastError)              \
@@ -66,6 +67,7 @@
   X(User32, GetPropA)                    \
   X(User32, GetSysColor)                 \
   X(User32, GetSystemMetrics)            \
+  X(User32, GetUpdateRect)               \
   X(User32, GetWindow)                   \
   X(User32, GetWindowDC)                 \
   X(User32, GetWindowLongA)              \

@@ -5,6 +5,7 @@
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/caret.h"
+#include "skin/frame_buffers.h"
 #include "skin/frame_memo.h"
 #include "skin/image_button.h"
 #include "skin/logic/placement.h"
@@ -12,6 +13,7 @@
 #include "skin/skin_control.h"
 #include "skin/text_box.h"
 #include "skin/text_drawing.h"
+#include "skin/window_properties.h"
 
 namespace quorlin::skin {
 
@@ -94,13 +96,13 @@ void SwitchToLayeredMode(HWND child, ControlType type) {
       api::GetWindowLongPtrA(child, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(layered)) {
     return;
   }
-  if (HANDLE kept = api::GetPropA(child, property::kWndProc)) {
+  if (HANDLE kept = GetLayerProp(child, property::kWndProc)) {
     api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kept));
-    api::RemovePropA(child, property::kWndProc);
+    RemoveLayerProp(child, property::kWndProc);
   }
-  if (api::GetPropA(child, property::kChildWndProc) == nullptr && layered != nullptr) {
+  if (GetLayerProp(child, property::kChildWndProc) == nullptr && layered != nullptr) {
     const LONG_PTR replaced = api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(layered));
-    api::SetPropA(child, property::kChildWndProc, reinterpret_cast<HANDLE>(replaced));
+    SetLayerProp(child, property::kChildWndProc, reinterpret_cast<HANDLE>(replaced));
   }
 }
 
@@ -108,19 +110,19 @@ void SwitchToLayeredMode(HWND child, ControlType type) {
 
 HBITMAP CaptureCache(HWND control, HDC paintDC) {
   const Extent extent = WindowExtent(control);
-  if (HANDLE previous = api::GetPropA(control, property::kCacheBitmap)) api::DeleteObject(previous);
+  if (HANDLE previous = GetLayerProp(control, property::kCacheBitmap)) api::DeleteObject(previous);
   UniqueMemoryDc memory(api::CreateCompatibleDC(paintDC));
   HBITMAP bitmap = api::CreateCompatibleBitmap(paintDC, extent.width, extent.height);
   if (memory && bitmap != nullptr) {
     ScopedSelect select(memory.get(), bitmap);
     api::BitBlt(memory.get(), 0, 0, extent.width, extent.height, paintDC, 0, 0, SRCCOPY);
   }
-  api::SetPropA(control, property::kCacheBitmap, bitmap);
+  SetLayerProp(control, property::kCacheBitmap, bitmap);
   return bitmap;
 }
 
 void PaintControl(HWND control, HDC dc, SkinImage picture) {
-  auto cache = reinterpret_cast<HBITMAP>(api::GetPropA(control, property::kCacheBitmap));
+  auto cache = reinterpret_cast<HBITMAP>(GetLayerProp(control, property::kCacheBitmap));
   if (cache == nullptr) return;
   const Extent extent = WindowExtent(control);
   std::optional<WindowDc> windowDc;
@@ -159,11 +161,12 @@ void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
   if (!api::IsWindow(form)) return;
   const Extent extent = WindowExtent(form);
 
-  // Build: a fresh, fully transparent ARGB bitmap of the form's extent.
-  Gdiplus::GpBitmap* bitmap = nullptr;
-  api::GdipCreateBitmapFromScan0(extent.width, extent.height, 0, PixelFormat32bppARGB, nullptr, &bitmap);
-  UniqueImage composition(bitmap);
+  // Build: a fully transparent ARGB bitmap of the form's extent (the last one given back is
+  // reused: it is cleared below unless the background covers every pixel).
+  CompositionBitmap taken = TakeCompositionBitmap(extent.width, extent.height);
+  UniqueImage composition = std::move(taken.image);
   if (!composition) return;
+  auto* bitmap = static_cast<Gdiplus::GpBitmap*>(composition.get());
 
   // Background: stretched over the whole form whatever its own size. An opaque one of the form's
   // own size is copied in pixel for pixel before any drawing starts: onto the empty bitmap that is
@@ -175,6 +178,10 @@ void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
   const bool backgroundCopied =
       background != nullptr &&
       CopyOpaqueBackground(bitmap, background, static_cast<int>(width), static_cast<int>(height));
+  if (!taken.clean && !backgroundCopied &&
+      !ClearBitmap(bitmap, static_cast<int>(width), static_cast<int>(height))) {
+    return;
+  }
   {
     UniqueGraphics graphics;
     api::GdipGetImageGraphicsContext(composition.get(), graphics.Put());
@@ -199,6 +206,8 @@ void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
     UniqueImage previous(FocusComposition);
     FocusComposition = composition.Release();
     NoteKept(form, FocusComposition, presented);
+  } else {
+    GiveBackComposition(std::move(composition));
   }
 }
 
@@ -253,25 +262,15 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   if (!api::IsWindow(form) || image == nullptr) return;
   const Extent extent = WindowExtent(form);
   WindowDc windowDc = WindowDc::ForWindow(form);
-  UniqueMemoryDc memory(api::CreateCompatibleDC(windowDc.get()));
-  if (!memory) return;
-
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = extent.width;
-  info.bmiHeader.biHeight = extent.height;  // bottom-up rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  info.bmiHeader.biSizeImage = static_cast<DWORD>(extent.width) * static_cast<DWORD>(extent.height) * 32 / 8;
-  void* bits = nullptr;
-  UniqueBitmap surface(api::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!surface) return;
-  ScopedSelect select(memory.get(), surface.get());
-  // Without a caret the picture is copied into the surface; a draw is needed only to add the caret.
-  if (showCaret || !CopyToSurface(image, bits, extent.width, extent.height)) {
+  // A 32-bit bottom-up DIB section of the form's extent in a memory DC.
+  const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
+  if (surface.dc() == nullptr) return;
+  // Without a caret the picture is copied into the surface; a draw is needed only to add the caret,
+  // and it goes onto a fully transparent surface, as onto a new one.
+  if (showCaret || !CopyToSurface(image, surface.bits(), extent.width, extent.height)) {
+    surface.Clear();
     UniqueGraphics graphics;
-    api::GdipCreateFromHDC(memory.get(), graphics.Put());
+    api::GdipCreateFromHDC(surface.dc(), graphics.Put());
     if (!graphics) return;
     UINT width = 0;
     UINT height = 0;
@@ -285,7 +284,7 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   SIZE size{extent.width, extent.height};
   POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, memory.get(), &origin, 0, &blend, ULW_ALPHA);
+  api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA);
   NotePresented(form);
 }
 
@@ -296,7 +295,7 @@ bool LayeredForm::Attach(HWND form) {
   // Whatever was presented before may be gone: the next refresh composes.
   ForgetPresentation(form);
   api::CreateCaret(form, nullptr, 1, 12);
-  if (api::GetPropA(form, property::kTime) == nullptr) {
+  if (GetLayerProp(form, property::kTime) == nullptr) {
     api::SetTimer(form, kCaretTimerId, kCaretPeriodMs, CaretTick);
     WriteProperty(form, property::kTime, static_cast<std::intptr_t>(kCaretTimerId));
   }

@@ -6,6 +6,7 @@
 
 #include "platform/win_api.h"
 #include "skin/composition.h"
+#include "skin/window_properties.h"
 
 namespace quorlin::skin {
 namespace {
@@ -14,13 +15,13 @@ namespace {
 // state it is not released with the window.
 constexpr char kFrameMemoProperty[] = "Zephel_LastFrame";
 
-FrameMemo* MemoOf(HWND form) { return static_cast<FrameMemo*>(api::GetPropA(form, kFrameMemoProperty)); }
+FrameMemo* MemoOf(HWND form) { return static_cast<FrameMemo*>(GetLayerProp(form, kFrameMemoProperty)); }
 
 // Null only when the window cannot take the property; then every refresh simply composes.
 FrameMemo* EnsureMemo(HWND form) {
   if (FrameMemo* memo = MemoOf(form)) return memo;
   auto memo = std::make_unique<FrameMemo>();
-  if (!api::SetPropA(form, kFrameMemoProperty, memo.get())) return nullptr;
+  if (!SetLayerProp(form, kFrameMemoProperty, memo.get())) return nullptr;
   return memo.release();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/composition.h"
+#include "skin/window_properties.h"
 
 namespace quorlin::skin {
 namespace {
@@ -129,7 +130,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(api::GetPropA(hwnd, property::kChildWndProc));
+  auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kChildWndProc));
   std::optional<DrawState> state;
   switch (message) {
     case WM_ENABLE:
@@ -158,8 +159,10 @@ LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     StoreState(hwnd, *state);
     ComposeForm(api::GetParent(hwnd));
   }
-  if (previous == nullptr) return api::DefWindowProcA(hwnd, message, wParam, lParam);
-  return api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  const LRESULT result = previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
+                                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
+  return result;
 }
 
 HWND ImageButton::CreateButton(HWND parent, int x, int y, int width, int height, const char* text) {

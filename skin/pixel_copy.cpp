@@ -56,7 +56,9 @@ bool CopyOpaqueBackground(Gdiplus::GpBitmap* composition, SkinImage background, 
     return false;
   }
   const Gdiplus::GpRect all{0, 0, width, height};
-  LockedBits target(composition, all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB);
+  // Read as well as write: pixels a failed copy leaves alone keep what they held.
+  LockedBits target(composition, all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                    PixelFormat32bppARGB);
   if (!target) return false;
   // GDI+ converts the background straight into the composition's own pixels.
   Gdiplus::BitmapData into{};
@@ -67,6 +69,20 @@ bool CopyOpaqueBackground(Gdiplus::GpBitmap* composition, SkinImage background, 
   into.PixelFormat = PixelFormat32bppARGB;
   into.Scan0 = target.Row(0);
   auto* source = static_cast<Gdiplus::GpBitmap*>(background);
+  // The two opaque formats pictures are decoded into are read as they are stored and widened here:
+  // a conversion by the library goes pixel by pixel through general-purpose routines.
+  if (format == PixelFormat24bppRGB || format == PixelFormat32bppRGB) {
+    LockedBits pixels(source, all, Gdiplus::ImageLockModeRead, format);
+    if (pixels) {
+      for (int y = 0; y < height; ++y) {
+        if (format == PixelFormat24bppRGB)
+          OpaqueRgb24RowToArgb(reinterpret_cast<const std::uint8_t*>(pixels.Row(y)), target.Row(y), width);
+        else
+          OpaqueRgb32RowToArgb(pixels.Row(y), target.Row(y), width);
+      }
+      return true;
+    }
+  }
   if (height > 1 &&
       api::GdipBitmapLockBits(source, &all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
                               PixelFormat32bppARGB, &into) == Gdiplus::Ok) {

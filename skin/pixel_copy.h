@@ -16,7 +16,7 @@ namespace quorlin::skin {
 // height) would give. False, with nothing changed, otherwise; then the caller draws it.
 bool CopyOpaqueBackground(Gdiplus::GpBitmap* composition, SkinImage background, int width, int height);
 
-// Copies a bitmap of exactly width x height into an empty 32-bit bottom-up DIB section's bits as
+// Copies a bitmap of exactly width x height into a 32-bit bottom-up DIB section's bits, every pixel, as
 // premultiplied ARGB: the bytes a GDI+ draw of it onto that surface would leave. False, when it is
 // no such bitmap or cannot be read; then the caller draws it.
 bool CopyToSurface(SkinImage image, void* bits, int width, int height);

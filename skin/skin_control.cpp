@@ -5,6 +5,7 @@
 #include "platform/win_api.h"
 #include "skin/composition.h"
 #include "skin/tooltip.h"
+#include "skin/window_properties.h"
 
 namespace quorlin::skin {
 namespace {
@@ -35,19 +36,19 @@ bool IsControlColorMessage(UINT message) {
 }  // namespace
 
 std::intptr_t ReadProperty(HWND hwnd, const char* name) {
-  return reinterpret_cast<std::intptr_t>(api::GetPropA(hwnd, name));
+  return reinterpret_cast<std::intptr_t>(GetLayerProp(hwnd, name));
 }
 
 bool WriteProperty(HWND hwnd, const char* name, std::intptr_t value) {
-  return api::SetPropA(hwnd, name, reinterpret_cast<HANDLE>(value)) != FALSE;
+  return SetLayerProp(hwnd, name, reinterpret_cast<HANDLE>(value));
 }
 
 SkinImage ReadImageProperty(HWND hwnd, const char* name) {
-  return reinterpret_cast<SkinImage>(api::GetPropA(hwnd, name));
+  return reinterpret_cast<SkinImage>(GetLayerProp(hwnd, name));
 }
 
 bool WriteImageProperty(HWND hwnd, const char* name, SkinImage image) {
-  return api::SetPropA(hwnd, name, reinterpret_cast<HANDLE>(image)) != FALSE;
+  return SetLayerProp(hwnd, name, reinterpret_cast<HANDLE>(image));
 }
 
 ControlType ControlTypeOf(HWND hwnd) {
@@ -74,16 +75,18 @@ SkinImage StateImage(HWND hwnd) {
 }
 
 void Subclass(HWND hwnd, WNDPROC procedure) {
-  if (api::GetPropA(hwnd, property::kWndProc) != nullptr) return;
+  if (GetLayerProp(hwnd, property::kWndProc) != nullptr) return;
   const LONG_PTR previous = api::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-  api::SetPropA(hwnd, property::kWndProc, reinterpret_cast<HANDLE>(previous));
+  SetLayerProp(hwnd, property::kWndProc, reinterpret_cast<HANDLE>(previous));
 }
 
 LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(api::GetPropA(hwnd, property::kWndProc));
+  auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kWndProc));
   // Without a kept procedure the window still needs default handling (creation, destruction).
-  if (previous == nullptr) return api::DefWindowProcA(hwnd, message, wParam, lParam);
-  return api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  const LRESULT result = previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
+                                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
+  return result;
 }
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -118,18 +121,19 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK LoadDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
-    // The caller handed this window its loader thread, image and memory; they go with it.
+    // The caller handed this window its loader thread, image and memory; they go with it. The
+    // caller sets these properties itself, so they are read from the window.
     if (HANDLE thread = api::GetPropA(hwnd, property::kThread)) {
       api::TerminateThread(thread, 0);
       api::CloseHandle(thread);
     }
-    if (SkinImage image = ReadImageProperty(hwnd, property::kImage)) DisposeSkinImage(image);
+    if (auto image = static_cast<SkinImage>(api::GetPropA(hwnd, property::kImage))) DisposeSkinImage(image);
     if (HANDLE memory = api::GetPropA(hwnd, property::kStream)) api::GlobalFree(memory);
     return api::DefWindowProcA(hwnd, message, wParam, lParam);
   }
   if (message == WM_LBUTTONDOWN) {
     const LRESULT result = api::DefWindowProcA(hwnd, message, wParam, lParam);
-    if (ReadProperty(hwnd, property::kHitMove) == 1) {
+    if (reinterpret_cast<std::intptr_t>(api::GetPropA(hwnd, property::kHitMove)) == 1) {
       // Starts the system's move loop as if the caption had been pressed.
       api::ReleaseCapture();
       api::SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);

@@ -3,6 +3,7 @@
 #include "platform/win_api.h"
 #include "skin/composition.h"
 #include "skin/skin_control.h"
+#include "skin/window_properties.h"
 
 namespace quorlin::skin {
 namespace {
@@ -30,7 +31,7 @@ bool ChangesTheLook(UINT message) {
 }  // namespace
 
 LRESULT CALLBACK TextBoxChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(api::GetPropA(hwnd, property::kChildWndProc));
+  auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kChildWndProc));
 
   // The focus record follows the keyboard focus; a box that just gained it starts with the caret
   // hidden, so the next caret tick shows it.
@@ -46,6 +47,7 @@ LRESULT CALLBACK TextBoxChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   const LRESULT result = previous != nullptr ? api::CallWindowProcA(previous, hwnd, message, wParam, lParam)
                                              : api::DefWindowProcA(hwnd, message, wParam, lParam);
   if (ChangesTheLook(message)) ComposeForm(api::GetParent(hwnd));
+  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
   return result;
 }
 

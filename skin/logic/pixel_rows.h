@@ -12,4 +12,9 @@ namespace quorlin::skin {
 // such pixels are left to the graphics library, whose rounding is the reference.
 bool CopyOpaqueOrClearRow(const std::uint32_t* argb, std::uint32_t* out, int width);
 
+// Rows of an opaque picture as fully opaque ARGB: 24-bit rows are B, G, R bytes per pixel; 32-bit
+// rows without alpha carry an unused byte where ARGB has its alpha.
+void OpaqueRgb24RowToArgb(const std::uint8_t* bgr, std::uint32_t* out, int width);
+void OpaqueRgb32RowToArgb(const std::uint32_t* xrgb, std::uint32_t* out, int width);
+
 }  // namespace quorlin::skin

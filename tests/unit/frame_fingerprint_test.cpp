@@ -145,5 +145,17 @@ TEST(CopyOpaqueOrClearRow, RefusesARowWithAnyPartlyTransparentPixel) {
   EXPECT_TRUE(CopyOpaqueOrClearRow(none.data(), none.data(), 0));
 }
 
+TEST(OpaqueRowToArgb, WidensStoredRowsToOpaqueArgb) {
+  const std::vector<std::uint8_t> bgr{0x01, 0x02, 0x03, 0xFF, 0x00, 0x80};
+  std::vector<std::uint32_t> out(2, 0);
+  OpaqueRgb24RowToArgb(bgr.data(), out.data(), 2);
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{0xFF030201u, 0xFF8000FFu}));
+  // The unused byte of a 32-bit row may hold anything: the result is opaque whatever it is.
+  const std::vector<std::uint32_t> xrgb{0x00102030u, 0x7F405060u, 0xFFFFFFFFu};
+  std::vector<std::uint32_t> wide(3, 0);
+  OpaqueRgb32RowToArgb(xrgb.data(), wide.data(), 3);
+  EXPECT_EQ(wide, (std::vector<std::uint32_t>{0xFF102030u, 0xFF405060u, 0xFFFFFFFFu}));
+}
+
 }  // namespace
 }  // namespace quorlin::skin

@@ -210,14 +210,30 @@ Gdiplus::GpStatus WINGDIPAPI RecordDispose(Gdiplus::GpImage* image) {
   return disposeOverride->Previous()(image);
 }
 
-TEST_F(CompositionTest, FocusFormKeepsItsLastCompositionAndOthersDisposeTheirs) {
+int bitmapsCreated = 0;
+api::ScopedOverride<api::types::GdipCreateBitmapFromScan0_t>* createOverride = nullptr;
+Gdiplus::GpStatus WINGDIPAPI CountCreate(INT width, INT height, INT stride, Gdiplus::PixelFormat format,
+                                         BYTE* scan0, Gdiplus::GpBitmap** bitmap) {
+  ++bitmapsCreated;
+  return createOverride->Previous()(width, height, stride, format, scan0, bitmap);
+}
+
+TEST_F(CompositionTest, FocusFormKeepsItsLastCompositionAndOthersReuseOneBitmap) {
   layered_.SetBackground(background_.get());
   api::ScopedOverride dispose(api::GdipDisposeImage, &RecordDispose);
   disposeOverride = &dispose;
+  api::ScopedOverride create(api::GdipCreateBitmapFromScan0, &CountCreate);
+  createOverride = &create;
   disposed.clear();
-  ComposeForm(form());
-  EXPECT_EQ(disposed.size(), 1u);  // not the focus form: gone right after presenting
+  bitmapsCreated = 0;
+  PresentRecorder presented;
+  for (int i = 0; i < 3; ++i) ComposeForm(form());
+  // Not the focus form: one bitmap serves every composition, none is left behind.
+  EXPECT_LE(bitmapsCreated, 1);
+  EXPECT_TRUE(disposed.empty());
   EXPECT_EQ(FocusComposition, nullptr);
+  EXPECT_EQ(presented.count(), 3);
+  EXPECT_EQ(presented.Pixel(0, 0), BackgroundAt(0, 0));
 
   FocusForm = form();
   disposed.clear();
@@ -233,6 +249,19 @@ TEST_F(CompositionTest, FocusFormKeepsItsLastCompositionAndOthersDisposeTheirs) 
   api::GdipDisposeImage(FocusComposition);
   FocusComposition = nullptr;
   FocusForm = nullptr;
+}
+
+TEST_F(CompositionTest, AReusedBitmapStartsFullyTransparentWhenTheBackgroundDoesNotCoverIt) {
+  PresentRecorder presented;
+  ASSERT_TRUE(layered_.SetBackground(background_.get()));  // opaque, every pixel
+  ComposeForm(form());
+  ExpectBackgroundAt(presented, 100, 60);
+  // A clear picture stretched over the form: what is left of the last frame must not show through.
+  const std::vector<std::uint8_t> clear = test::MakeBlock(test::EncodePng(2, 2, std::vector<Argb>(4, 0u)));
+  ASSERT_TRUE(layered_.LoadBackground(clear.data()));
+  EXPECT_EQ(presented.Pixel(100, 60), 0u);
+  EXPECT_EQ(presented.Pixel(0, 0), 0u);
+  EXPECT_EQ(presented.Pixel(kFormWidth - 1, kFormHeight - 1), 0u);
 }
 
 TEST_F(CompositionTest, RefreshFormPutsChildrenIntoLayeredModeOnce) {
