@@ -189,10 +189,10 @@ void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
     if (background != nullptr && !backgroundCopied)
       api::GdipDrawImageRect(graphics.get(), background, 0, 0, width, height);
 
-    // Children, in z-order: a later one is drawn over an earlier one.
-    for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
-      if (ControlTypeOf(child) != ControlType::None) DrawChild(form, child, graphics.get());
-    }
+    // The skinned children, in z-order (a later one is drawn over an earlier one), as the
+    // fingerprint found them a moment ago on this thread: one walk over the children per frame.
+    for (const ChildFingerprint& child : fingerprint.children)
+      DrawChild(form, reinterpret_cast<HWND>(child.window), graphics.get());
   }
 
   // Present.

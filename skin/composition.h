@@ -26,7 +26,8 @@ void PaintControl(HWND control, HDC dc, SkinImage picture);
 // forced full composition. RefreshForm composes only when something changed (frame_memo.h).
 void ComposeForm(HWND form);
 // ComposeForm for a caller that has just taken the form's fingerprint (what the composition is drawn
-// from; see frame_memo.h), which is remembered once the picture is presented.
+// from; see frame_memo.h): draws the children it lists, in its order, and remembers it once the
+// picture is presented.
 void ComposeFormFrom(HWND form, FormFingerprint fingerprint);
 
 // Draws one skinned child at its place on the form.

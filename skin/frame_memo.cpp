@@ -94,6 +94,7 @@ FormFingerprint FormPart(HWND form) {
 // change the picture is read: the back type only where it places the picture differently.
 void AddChild(FormFingerprint& fingerprint, HWND form, HWND window, ControlType type) {
   ChildFingerprint& child = fingerprint.children.emplace_back();
+  child.window = reinterpret_cast<std::uintptr_t>(window);
   child.type = static_cast<int>(type);
   RECT rect{};
   api::GetWindowRect(window, &rect);

@@ -13,6 +13,7 @@ namespace quorlin::skin {
 // the layer never changes a picture's pixels in place (a new look is always a new picture), so the
 // same handle draws the same pixels.
 struct ChildFingerprint {
+  std::uintptr_t window = 0;  // the child window itself: the composition draws the children listed
   int type = 0;
   int left = 0;  // place on the form (client coordinates) and extent
   int top = 0;
