@@ -91,13 +91,19 @@ void PumpUntil(double deadline) {
 
 void PumpPending() { PumpUntil(NowSeconds() + 0.2); }
 
+// The tool's own message loop (GetMessage, translate, dispatch) until a thread timer of `seconds`
+// fires, so that the processor time measured around it is what the running tool spends.
 void PumpFor(double seconds) {
-  const double deadline = NowSeconds() + seconds;
-  for (double now = NowSeconds(); now < deadline; now = NowSeconds()) {
-    const auto waitMs = static_cast<DWORD>((deadline - now) * 1000.0) + 1;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
-    PumpUntil(deadline);
+  const auto periodMs = static_cast<UINT>(seconds * 1000.0 + 0.5);
+  const UINT_PTR deadline = SetTimer(nullptr, 0, periodMs > 0 ? periodMs : 1, nullptr);
+  if (deadline == 0) return;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == deadline) break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
   }
+  KillTimer(nullptr, deadline);
 }
 
 }  // namespace quorlin::bench
