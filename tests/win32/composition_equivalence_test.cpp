@@ -25,6 +25,7 @@
 #include "skin/image_button.h"
 #include "skin/picture_box.h"
 #include "skin/skin_control.h"
+#include "skin/window_properties.h"
 #include "tests/win32/skin_test_support.h"
 
 namespace quorlin::skin {
@@ -44,6 +45,33 @@ std::vector<Argb> Presented(const PresentRecorder& recorder) {
     for (int x = 0; x < recorder.width(); ++x) pixels.push_back(recorder.Pixel(x, y));
   }
   return pixels;
+}
+
+// The layer reads its own properties back from a mirror: after any sequence of operations every one
+// of them must still read what the window itself holds. Empty when they all agree.
+std::string MirrorDisagreement(HWND form) {
+  static const char* const kNames[] = {
+      property::kType,       property::kWndProc,     property::kChildWndProc, property::kCacheBitmap,
+      property::kBackType,   property::kBackImage,   property::kNormalImage,  property::kOverImage,
+      property::kDownImage,  property::kDisableImage, property::kDrawState,   property::kIsFocus,
+      property::kTextColor,  property::kBackColor,   property::kBackAlpha,    property::kOrderColor,
+      property::kOrderAlpha, property::kTime,        property::kToolTips};
+  std::vector<HWND> windows{form};
+  for (HWND child = ::GetWindow(form, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+    windows.push_back(child);
+  for (HWND window : windows) {
+    for (const char* name : kNames) {
+      const HANDLE mirrored = GetLayerProp(window, name);
+      const HANDLE real = ::GetPropA(window, name);
+      if (mirrored != real) {
+        char text[160];
+        std::snprintf(text, sizeof(text), "%s of window %p: mirror %p, window %p", name,
+                      static_cast<void*>(window), mirrored, real);
+        return text;
+      }
+    }
+  }
+  return "";
 }
 
 // Where two pictures first differ, for the failure message.
@@ -100,6 +128,9 @@ class EquivalenceRun {
     const bool focus = FocusForm == form_ && FocusComposition != nullptr;
     const std::vector<Argb> kept =
         focus ? test::ReadPixels(FocusComposition, recorder_.width(), recorder_.height()) : std::vector<Argb>{};
+    const std::string disagreement = MirrorDisagreement(form_);
+    EXPECT_EQ(disagreement, "") << "after step " << step << "\n" << log;
+    if (!disagreement.empty()) return false;
     ComposeForm(form_);
     const std::vector<Argb> fresh = Presented(recorder_);
     const std::string difference = FirstDifference(shown, fresh, recorder_.width());
