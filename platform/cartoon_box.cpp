@@ -16,6 +16,8 @@ namespace {
 constexpr wchar_t kBoxClass[] = L"QuorlinCartoonBox";
 constexpr UINT_PTR kTickTimerId = 1;
 constexpr UINT kTickPeriodMs = 5;
+// Posted by a call from another thread: start the timer here if ticks are needed.
+constexpr UINT kStartTicksMessage = WM_USER + 1;
 
 // Bounds for pictures decoded by GDI+, as for GIFs.
 constexpr UINT kMaxPictureSide = 16384;
@@ -51,11 +53,21 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       Registry().boxes[hwnd] = std::make_unique<CartoonBox>(hwnd);
       break;
     }
-    case WM_CREATE:
-      api::SetTimer(hwnd, kTickTimerId, kTickPeriodMs, nullptr);
+    case kStartTicksMessage:
+      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->StartTicksIfNeeded();
       return 0;
+    case WM_WINDOWPOSCHANGED:
+      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) {
+        if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->VisibilityChanged();
+      }
+      break;
+    case WM_STYLECHANGED:
+      if (wParam == static_cast<WPARAM>(GWL_STYLE)) {
+        if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->VisibilityChanged();
+      }
+      break;
     case WM_DESTROY:
-      api::KillTimer(hwnd, kTickTimerId);
+      api::KillTimer(hwnd, kTickTimerId);  // whether it runs or not
       return 0;
     case WM_NCDESTROY: {
       std::unique_ptr<CartoonBox> box;  // deleted after the lock is released
@@ -125,10 +137,14 @@ CartoonBox* CartoonBoxFromHandle(HWND hwnd) {
   return it == Registry().boxes.end() ? nullptr : it->second.get();
 }
 
+CartoonBox::CartoonBox(HWND hwnd) : hwnd_(hwnd), windowThread_(api::GetCurrentThreadId()) {}
+
 ObjectId CartoonBox::CreateObject(const CartoonTemplate* design, int x, int y, bool visible,
                                   std::string tag) {
+  CatchUp();
   const ObjectId id = scene_.CreateObject(design, x, y, visible, std::move(tag), api::GetTickCount());
   InvalidateQueued();
+  StartTicksIfNeeded();
   return id;
 }
 
@@ -141,28 +157,38 @@ void CartoonBox::SetObjectPicture(ObjectId id, std::optional<std::span<const std
       picture = std::make_shared<const FrameSet>(std::move(*decoded));
     }
   }
+  CatchUp();
   scene_.SetObjectPicture(id, std::move(picture));
   InvalidateQueued();
+  StartTicksIfNeeded();
 }
 
 void CartoonBox::ShowObject(ObjectId id, bool visible) {
+  CatchUp();
   scene_.ShowObject(id, visible);
   InvalidateQueued();
+  StartTicksIfNeeded();
 }
 
 void CartoonBox::PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished, int extraDelay,
                                int interval) {
+  CatchUp();
   scene_.PlayAnimation(id, plays, destroyWhenFinished, extraDelay, interval);
+  StartTicksIfNeeded();
 }
 
 void CartoonBox::DestroyObject(ObjectId id) {
+  CatchUp();
   scene_.DestroyObject(id);
   InvalidateQueued();
+  StartTicksIfNeeded();
 }
 
 void CartoonBox::ClearObjects() {
+  CatchUp();
   scene_.Clear();
   InvalidateQueued();
+  StartTicksIfNeeded();
 }
 
 void CartoonBox::SetBackColor(std::uint32_t colour) {
@@ -173,10 +199,67 @@ void CartoonBox::SetBackColor(std::uint32_t colour) {
 void CartoonBox::BackgroundChanged() {
   background_ = {};
   api::InvalidateRect(hwnd_, nullptr, FALSE);
+  StartTicksIfNeeded();
+}
+
+// Invalidations from outside (exposure, resizing) need no tick: the message loop hands out a
+// window's WM_PAINT before any of its thread's WM_TIMER. The box's own invalidations count, so
+// that they still meet the forced repaint they met with a timer that never stopped.
+bool CartoonBox::TicksNeeded() const {
+  return scene_.NeedsTicks() || api::GetUpdateRect(hwnd_, nullptr, FALSE) != FALSE;
+}
+
+// A hidden window is never painted and its forced repaint does nothing, so while the scene only
+// loops animations without counting runs, its ticks can be made up later all at once.
+bool CartoonBox::CanRest() const {
+  return (api::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) == 0 && scene_.OnlyEndlessLoops();
+}
+
+void CartoonBox::StartTicksIfNeeded() {
+  if (api::GetCurrentThreadId() != windowThread_) {
+    api::PostMessageW(hwnd_, kStartTicksMessage, 0, 0);
+    return;
+  }
+  if (!TicksNeeded()) return;
+  if (CanRest()) {
+    if (ticking_) {
+      api::KillTimer(hwnd_, kTickTimerId);
+      ticking_ = false;
+    }
+    if (!resting_) {
+      resting_ = true;
+      restingSince_ = lastTick_ != 0 ? lastTick_ : api::GetTickCount();
+    }
+    return;
+  }
+  if (ticking_) return;
+  // A failed SetTimer leaves ticking_ false: the next operation tries again.
+  ticking_ = api::SetTimer(hwnd_, kTickTimerId, kTickPeriodMs, nullptr) != 0;
+}
+
+void CartoonBox::CatchUp() {
+  if (!resting_ || api::GetCurrentThreadId() != windowThread_) return;
+  resting_ = false;
+  const std::uint32_t now = api::GetTickCount();
+  scene_.CatchUp(restingSince_, now, kTickPeriodMs);
+  lastTick_ = now;
+  api::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// Shown again: the ticks left out are made up and the timer runs again. Hidden while ticking: it
+// may rest from now on. Otherwise showing or hiding changes nothing about the ticks.
+void CartoonBox::VisibilityChanged() {
+  if (resting_) {
+    CatchUp();
+    StartTicksIfNeeded();
+  } else if (ticking_ && CanRest()) {
+    StartTicksIfNeeded();
+  }
 }
 
 void CartoonBox::OnTimer() {
   const std::uint32_t now = api::GetTickCount();
+  lastTick_ = now;
   const TickResult result = scene_.Tick(now);
   for (const BoxRect& r : result.invalid) {
     const RECT rect = ToRect(r);
@@ -186,11 +269,21 @@ void CartoonBox::OnTimer() {
 
   // The handler may destroy objects or even the box: take nothing from `this` once it is gone.
   const HWND hwnd = hwnd_;
-  const auto handler = onFinished_;
-  if (!handler) return;
-  for (ObjectId id : result.finished) {
-    handler(id);
-    if (CartoonBoxFromHandle(hwnd) != this) return;
+  if (const auto handler = onFinished_) {
+    for (ObjectId id : result.finished) {
+      handler(id);
+      if (CartoonBoxFromHandle(hwnd) != this) return;
+    }
+  }
+
+  // Until something needs ticks again, skipped ticks would have changed nothing.
+  if (!ticking_) {
+    StartTicksIfNeeded();
+  } else if (!TicksNeeded()) {
+    api::KillTimer(hwnd_, kTickTimerId);
+    ticking_ = false;
+  } else if (CanRest()) {
+    StartTicksIfNeeded();  // rests from this tick on
   }
 }
 

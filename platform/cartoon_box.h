@@ -1,6 +1,7 @@
 // The animation box: a child window that draws picture objects, layer by layer, over a plain
-// background and animates them from a 5 ms timer. Window thread only: another thread hands its
-// calls over (RunOnWindowThread).
+// background and animates them from a 5 ms timer. The timer runs only while a tick has something
+// to do, so an idle box costs nothing. Window thread only: another thread hands its calls over
+// (RunOnWindowThread).
 #pragma once
 
 #include <windows.h>
@@ -22,7 +23,7 @@ inline constexpr std::uint32_t kButtonFaceBackColor = 0xFF000000u;
 
 class CartoonBox {
  public:
-  explicit CartoonBox(HWND hwnd) : hwnd_(hwnd) {}
+  explicit CartoonBox(HWND hwnd);  // on the thread that owns the window
   CartoonBox(const CartoonBox&) = delete;
   CartoonBox& operator=(const CartoonBox&) = delete;
 
@@ -45,15 +46,32 @@ class CartoonBox {
   const CartoonScene& Scene() const { return scene_; }
 
   // Window-procedure entry points.
-  void OnTimer();
+  void OnTimer();  // one tick; stops the timer when it leaves nothing to do
+  // Starts the timer when ticks are needed and it is not running, and rests it while the box is
+  // hidden and its ticks would only loop animations nobody sees. From another thread it only asks
+  // the window thread to do so, since a timer can be set only there.
+  void StartTicksIfNeeded();
+  // The box was shown or hidden.
+  void VisibilityChanged();
   void Paint(HDC dc, const RECT& area);
   void BackgroundChanged();
 
  private:
   void InvalidateQueued();
   const BoxBackground& CurrentBackground();
+  // An object needs ticks, or a paint is pending that a tick's forced repaint would carry out.
+  bool TicksNeeded() const;
+  // Hidden (its own visibility: a box shown again is told) with nothing but endless loops to tick.
+  bool CanRest() const;
+  // Makes up the ticks left out while the box rested, before anything else changes the scene.
+  void CatchUp();
 
   HWND hwnd_;
+  DWORD windowThread_;
+  bool ticking_ = false;
+  bool resting_ = false;       // ticks left out since restingSince_ (the last tick made)
+  std::uint32_t restingSince_ = 0;
+  std::uint32_t lastTick_ = 0;
   CartoonScene scene_;
   std::uint32_t backColor_ = kButtonFaceBackColor;
   BoxBackground background_;  // empty: rebuild before the next paint

@@ -29,6 +29,12 @@ std::uint32_t FrameThreshold(const CartoonObject& object, const Frame& frame) {
       std::clamp<std::int64_t>(threshold, 0, std::numeric_limits<std::uint32_t>::max()));
 }
 
+// Whether Tick moves the object's frames on (or starts timing them).
+bool Animates(const CartoonObject& object) {
+  return object.visible && object.HasUsablePicture() && object.playing &&
+         object.picture->frames.size() >= 2;
+}
+
 }  // namespace
 
 BoxRect Intersect(const BoxRect& a, const BoxRect& b) {
@@ -152,8 +158,7 @@ TickResult CartoonScene::Tick(std::uint32_t now) {
       objects_.erase(objects_.begin() + static_cast<std::ptrdiff_t>(i));
       continue;
     }
-    if (!object.visible || !object.HasUsablePicture() || !object.playing ||
-        object.picture->frames.size() < 2) {
+    if (!Animates(object)) {
       ++i;
       continue;
     }
@@ -185,6 +190,25 @@ TickResult CartoonScene::Tick(std::uint32_t now) {
     ++i;
   }
   return result;
+}
+
+bool CartoonScene::NeedsTicks() const {
+  return std::any_of(objects_.begin(), objects_.end(),
+                     [](const CartoonObject& o) { return o.lifeDeadline != 0 || Animates(o); });
+}
+
+bool CartoonScene::OnlyEndlessLoops() const {
+  return std::none_of(objects_.begin(), objects_.end(), [](const CartoonObject& o) {
+    return o.lifeDeadline != 0 || (Animates(o) && o.playsLeft != 0);
+  });
+}
+
+void CartoonScene::CatchUp(std::uint32_t last, std::uint32_t now, std::uint32_t period) {
+  if (period == 0) return;
+  for (std::uint32_t tick = last + period; static_cast<std::int32_t>(now - tick) >= 0; tick += period) {
+    if (!NeedsTicks()) return;
+    Tick(tick);
+  }
 }
 
 const CartoonObject* CartoonScene::Find(ObjectId id) const {

@@ -93,6 +93,16 @@ class CartoonScene {
   void Clear();  // removes every object; ids count from 1 again
 
   TickResult Tick(std::uint32_t now);
+  // True while a Tick could change something: an object has a life deadline, or one is shown and
+  // playing a picture of more than one frame. Ticks of a scene where this is false change nothing.
+  bool NeedsTicks() const;
+  // True when ticks would do nothing but move endlessly looping animations on: no life deadline,
+  // no animation with runs left to count (so no finished notice either). A box nobody can see
+  // may then leave its ticks out and make them up with CatchUp before anything else happens.
+  bool OnlyEndlessLoops() const;
+  // The ticks a timer of `period` ms would have made after `last` up to `now`, at once. What
+  // they would have invalidated is not kept: the caller repaints the whole box.
+  void CatchUp(std::uint32_t last, std::uint32_t now, std::uint32_t period);
 
   const CartoonObject* Find(ObjectId id) const;
   const std::vector<CartoonObject>& Objects() const { return objects_; }

@@ -266,6 +266,19 @@ TEST_F(AppFlowTest, ApplyAfterTheOverlayWasClosedOpensItAgainOnTheMovedMainWindo
   EXPECT_EQ(overlayRect.bottom, mainRect.bottom);
 }
 
+TEST_F(AppFlowTest, TheHiddenStripCostsNoTicksInTheDoneState) {
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  const HWND box = WindowHandle(ProgressBox);
+  ASSERT_NE(box, nullptr);
+  ASSERT_FALSE(::IsWindowVisible(box));
+  PumpUntil([] { return false; }, 50);
+  ::Sleep(40);  // several periods of the box's 5 ms timer
+  MSG message;
+  EXPECT_FALSE(::PeekMessageW(&message, box, WM_TIMER, WM_TIMER, PM_NOREMOVE))
+      << "the strip loops on in a box nobody sees";
+}
+
 TEST_F(AppFlowTest, ARestoreAfterTheDoneStateKeepsIt) {
   Click(ApplyButton);
   ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
