@@ -42,6 +42,7 @@
   X(Kernel32, WideCharToMultiByte)       \
   /* user32 */                           \
   X(User32, BeginPaint)                  \
+  X(User32, CallNextHookEx)              \
   X(User32, CallWindowProcA)             \
   X(User32, ClientToScreen)              \
   X(User32, CreateCaret)                 \
@@ -111,6 +112,7 @@
   X(User32, SetWindowPos)                \
   X(User32, SetWindowTextA)              \
   X(User32, SetWindowTextW)              \
+  X(User32, SetWindowsHookExA)           \
   X(User32, ShowWindow)                  \
   X(User32, TrackMouseEvent)             \
   X(User32, TranslateMessage)            \

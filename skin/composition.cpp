@@ -322,7 +322,7 @@ void LayeredForm::RefreshForm() {
   // One walk over the children switches them to layered mode and notes what the composition would
   // draw from them, so that a refresh with nothing changed costs that walk and no composition.
   FormFingerprint fingerprint = FormPart(hwnd_);
-  for (HWND child = api::GetWindow(hwnd_, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child : SkinnedChildren(hwnd_)) {
     const ControlType type = ControlTypeOf(child);
     if (type == ControlType::None) continue;
     SwitchToLayeredMode(child, type);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win_api.h"
+#include "skin/child_list_watch.h"
 #include "skin/composition.h"
 #include "skin/window_properties.h"
 
@@ -130,6 +131,60 @@ FormFingerprint TakeFingerprint(HWND form) {
     if (type != ControlType::None) AddChild(fingerprint, form, child, type);
   }
   return fingerprint;
+}
+
+namespace {
+
+// The same skinned children as before: each still one (a window that went elsewhere or lost its
+// type is found), and no other typed window of the process has come to the form (set as its
+// child while hidden, which sends it nothing). Asks only this process's own window records.
+bool StillSkinnedChildren(HWND form, const std::vector<std::uintptr_t>& windows) {
+  std::size_t children = 0;
+  for (HWND typed : WindowsWithLayerProp(property::kType)) {
+    if (api::IsWindow(typed) && api::GetAncestor(typed, GA_PARENT) == form) ++children;
+  }
+  if (children != windows.size()) return false;
+  for (std::uintptr_t value : windows) {
+    const auto window = reinterpret_cast<HWND>(value);
+    if (!api::IsWindow(window) || api::GetAncestor(window, GA_PARENT) != form ||
+        ControlTypeOf(window) == ControlType::None) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The watch sees only this thread's windows, so only a list of them may be reused.
+bool AllOfThisThread(const std::vector<HWND>& windows) {
+  const DWORD thread = api::GetCurrentThreadId();
+  for (HWND window : windows) {
+    if (api::GetWindowThreadProcessId(window, nullptr) != thread) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<HWND> SkinnedChildren(HWND form) {
+  FrameMemo* memo = WatchThisThread() ? EnsureMemo(form) : nullptr;
+  const std::uint64_t generation = ChildListGeneration();  // before looking: a change meanwhile counts
+  if (memo != nullptr && memo->Children().generation == generation &&
+      StillSkinnedChildren(form, memo->Children().windows)) {
+    std::vector<HWND> known;
+    for (std::uintptr_t value : memo->Children().windows) known.push_back(reinterpret_cast<HWND>(value));
+    return known;
+  }
+  std::vector<HWND> found;
+  for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+    if (ControlTypeOf(child) != ControlType::None) found.push_back(child);
+  }
+  if (memo != nullptr) {
+    ChildList& list = memo->Children();
+    list.windows.clear();
+    for (HWND child : found) list.windows.push_back(reinterpret_cast<std::uintptr_t>(child));
+    list.generation = AllOfThisThread(found) ? generation : 0;
+  }
+  return found;
 }
 
 void RefreshIfChanged(HWND form, FormFingerprint now) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "skin/logic/frame_fingerprint.h"
 #include "skin/skin_control.h"
@@ -19,6 +20,10 @@ namespace quorlin::skin {
 FormFingerprint FormPart(HWND form);
 void AddChild(FormFingerprint& fingerprint, HWND form, HWND child, ControlType type);
 FormFingerprint TakeFingerprint(HWND form);
+
+// The form's skinned children in window order: the list found last time while nothing can have
+// changed it since (child_list_watch.h), otherwise found by walking the child windows.
+std::vector<HWND> SkinnedChildren(HWND form);
 
 // Composes and presents the form unless the screen already shows what that would show (`now` is
 // the form's fingerprint taken just before); leaves FocusComposition valid for the caret either way.

@@ -4,7 +4,9 @@
 #include <mutex>
 
 #include "platform/win_api.h"
+#include "skin/child_list_watch.h"
 #include "skin/logic/property_mirror.h"
+#include "skin/skin_control.h"
 
 namespace quorlin::skin {
 namespace {
@@ -20,6 +22,16 @@ Mirror& TheMirror() {
 }
 
 std::uintptr_t Key(HWND hwnd) { return reinterpret_cast<std::uintptr_t>(hwnd); }
+
+// A window's type decides whether it is a skinned child of its form.
+bool IsTypeProperty(const char* name) {
+  const char* type = property::kType;
+  for (; *name != '\0' && *type != '\0'; ++name, ++type) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(*name) != lower(*type)) return false;
+  }
+  return *name == *type;
+}
 
 // Only this process's windows are mirrored: another process could change its own properties.
 bool IsOwnWindow(HWND hwnd) {
@@ -46,6 +58,7 @@ HANDLE GetLayerProp(HWND hwnd, const char* name) {
 bool SetLayerProp(HWND hwnd, const char* name, HANDLE value) {
   Mirror& mirror = TheMirror();
   std::lock_guard guard(mirror.lock);
+  if (IsTypeProperty(name)) NoteChildListChange();
   if (!api::SetPropA(hwnd, name, value)) return false;
   if (IsOwnWindow(hwnd)) mirror.properties.Store(Key(hwnd), name, reinterpret_cast<std::uintptr_t>(value));
   return true;
@@ -54,9 +67,18 @@ bool SetLayerProp(HWND hwnd, const char* name, HANDLE value) {
 void RemoveLayerProp(HWND hwnd, const char* name) {
   Mirror& mirror = TheMirror();
   std::lock_guard guard(mirror.lock);
+  if (IsTypeProperty(name)) NoteChildListChange();
   api::RemovePropA(hwnd, name);
   // Whether or not there was one, the window has no such property now.
   if (IsOwnWindow(hwnd)) mirror.properties.Store(Key(hwnd), name, 0);
+}
+
+std::vector<HWND> WindowsWithLayerProp(const char* name) {
+  Mirror& mirror = TheMirror();
+  std::lock_guard guard(mirror.lock);
+  std::vector<HWND> windows;
+  for (std::uintptr_t key : mirror.properties.WindowsWith(name)) windows.push_back(reinterpret_cast<HWND>(key));
+  return windows;
 }
 
 void ForgetLayerProps(HWND hwnd) {

@@ -6,11 +6,16 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace quorlin::skin {
 
 HANDLE GetLayerProp(HWND hwnd, const char* name);
 bool SetLayerProp(HWND hwnd, const char* name, HANDLE value);
 void RemoveLayerProp(HWND hwnd, const char* name);
+// The windows of this process that the layer knows to have a non-zero property `name` (written
+// through the layer, or read by it).
+std::vector<HWND> WindowsWithLayerProp(const char* name);
 // The window is being destroyed: what the mirror knows of it goes.
 void ForgetLayerProps(HWND hwnd);
 

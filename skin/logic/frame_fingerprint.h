@@ -58,6 +58,13 @@ enum class RefreshAction {
   Compose,      // compose and present
 };
 
+// The skinned children a refresh of the form found, in window order, and the child-list generation
+// current when it started looking (0: none found, or not to be reused).
+struct ChildList {
+  std::uint64_t generation = 0;
+  std::vector<std::uintptr_t> windows;
+};
+
 // The layer's memory of one form. Presentations are numbered by the caller, in the order they
 // happen; serials number the bitmaps handed over as FocusComposition.
 class FrameMemo {
@@ -77,12 +84,15 @@ class FrameMemo {
   // `heldSerial`: serial of the bitmap that FocusComposition holds now, 0 if unknown.
   RefreshAction Decide(const FormFingerprint& now, bool focusForm, std::uint64_t heldSerial) const;
 
+  ChildList& Children() { return children_; }
+
  private:
   bool known_ = false;
   FormFingerprint fingerprint_;
   std::uint64_t composedPresentation_ = 0;
   std::uint64_t lastPresentation_ = 0;
   std::uint64_t keptSerial_ = 0;
+  ChildList children_;
 };
 
 }  // namespace quorlin::skin

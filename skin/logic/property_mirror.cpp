@@ -33,6 +33,16 @@ void PropertyMirror::Store(std::uintptr_t window, std::string_view name, std::ui
   }
 }
 
+std::vector<std::uintptr_t> PropertyMirror::WindowsWith(std::string_view name) const {
+  std::vector<std::uintptr_t> found;
+  for (const auto& [window, entries] : windows_) {
+    for (const Entry& entry : entries) {
+      if (entry.value != 0 && SameName(entry.name, name)) found.push_back(window);
+    }
+  }
+  return found;
+}
+
 void PropertyMirror::Forget(std::uintptr_t window) { windows_.erase(window); }
 
 }  // namespace quorlin::skin

@@ -21,6 +21,9 @@ class PropertyMirror {
   // Nothing is known any more about the window (it was destroyed).
   void Forget(std::uintptr_t window);
 
+  // The windows whose property `name` is known to hold something other than 0.
+  std::vector<std::uintptr_t> WindowsWith(std::string_view name) const;
+
   std::size_t WindowCount() const { return windows_.size(); }
 
  private:

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace quorlin::skin {
 namespace {
 
@@ -38,6 +41,19 @@ TEST(PropertyMirror, ForgettingAWindowDropsAllItsPropertiesAndNoOtherWindows) {
   EXPECT_EQ(mirror.Find(0x10, "b"), std::nullopt);
   EXPECT_EQ(mirror.Find(0x20, "a"), 3u);
   EXPECT_EQ(mirror.WindowCount(), 1u);
+}
+
+TEST(PropertyMirror, ListsTheWindowsWhosePropertyHoldsSomething) {
+  PropertyMirror mirror;
+  mirror.Store(0x10, "PngControl_Type", 3);
+  mirror.Store(0x20, "pngcontrol_type", 2);
+  mirror.Store(0x30, "PngControl_Type", 0);  // removed
+  mirror.Store(0x40, "PngControl_BackType", 1);
+  std::vector<std::uintptr_t> typed = mirror.WindowsWith("PngControl_Type");
+  std::sort(typed.begin(), typed.end());
+  EXPECT_EQ(typed, (std::vector<std::uintptr_t>{0x10, 0x20}));
+  mirror.Forget(0x10);
+  EXPECT_EQ(mirror.WindowsWith("PngControl_Type"), std::vector<std::uintptr_t>{0x20});
 }
 
 }  // namespace

@@ -221,7 +221,8 @@ class LayerEquivalenceTest : public ::testing::Test {
     pictures_.push_back(test::MakeBitmap(40, 40, [](int x, int y) { return (x / 5 + y / 5) % 2 ? 0xFF2040E0 : 0u; }));
     pictures_.push_back(test::MakeBitmap(50, 25, [](int x, int) { return (static_cast<Argb>(x * 5) << 24) | 0xE0E020; }));
     pictures_.push_back(test::SolidBitmap(24, 24, 0xFF101010));
-    for (int i = 0; i < 3; ++i) AddButton(10 + i * 60, 10);
+    parking_ = test::CreateForm(-2000, -2000, 100, 100);
+    for (std::size_t i = 0; i < kFirstButtons; ++i) AddButton(10 + static_cast<int>(i) * 60, 10);
     for (int i = 0; i < 2; ++i) {
       windows_.push_back(test::CreateChild(form(), "Static", 20 + i * 90, 80, 40, 40));
       PictureBox box;
@@ -248,6 +249,7 @@ class LayerEquivalenceTest : public ::testing::Test {
 
   // The focus record is process-wide: leave it as the other tests expect it, empty.
   void TearDown() override {
+    if (parked_ != nullptr) SetParent(parked_, form());
     FocusForm = nullptr;
     FocusTextBox = nullptr;
     api::GdipDisposeImage(FocusComposition);
@@ -345,6 +347,42 @@ class LayerEquivalenceTest : public ::testing::Test {
           AddButton(Between(r, 0, 200), Between(r, 0, 130));
           return std::string("new button");
         },
+        [this](std::mt19937&) {  // only the buttons added by "new button": the others stay for later steps
+          if (buttons_.size() <= kFirstButtons) return std::string("(no added button)");
+          const HWND gone = buttons_.back();
+          buttons_.pop_back();
+          windows_.erase(std::find_if(windows_.begin(), windows_.end(),
+                                      [gone](const test::TestWindow& w) { return w.get() == gone; }));
+          return std::string("destroy button");
+        },
+        [this](std::mt19937& r) {  // a skinned child leaves the form for another window, or comes back
+          if (parked_ != nullptr) {
+            SetParent(parked_, form());
+            parked_ = nullptr;
+            return std::string("reparent back");
+          }
+          parked_ = Pick(r, boxes_);  // a button there would compose the other window
+          SetParent(parked_, parking_.get());
+          return std::string("reparent away");
+        },
+        [this](std::mt19937& r) {  // the same while hidden: the window itself is sent nothing
+          if (parked_ != nullptr) return std::string("(a box is away)");
+          const HWND box = Pick(r, boxes_);
+          if (IsWindowVisible(box)) return std::string("(box visible)");
+          parked_ = box;
+          SetParent(box, parking_.get());
+          return std::string("hidden box away");
+        },
+        [this](std::mt19937& r) {  // a picture box loses its type, or gets it back
+          if (untyped_ != nullptr) {
+            WriteProperty(untyped_, property::kType, static_cast<std::intptr_t>(ControlType::PictureBox));
+            untyped_ = nullptr;
+            return std::string("type again");
+          }
+          untyped_ = Pick(r, boxes_);
+          RemoveLayerProp(untyped_, property::kType);
+          return std::string("untype");
+        },
         [this](std::mt19937& r) {
           PictureBox box;
           box.AttachPicture(Pick(r, boxes_));
@@ -402,7 +440,11 @@ class LayerEquivalenceTest : public ::testing::Test {
     };
   }
 
+  static constexpr std::size_t kFirstButtons = 3;
   test::TestWindow window_;
+  test::TestWindow parking_;  // where a child goes when it leaves the form
+  HWND parked_ = nullptr;
+  HWND untyped_ = nullptr;
   LayeredForm layered_;
   std::vector<platform::UniqueImage> backgrounds_;
   std::vector<platform::UniqueImage> pictures_;
