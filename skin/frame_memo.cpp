@@ -168,18 +168,24 @@ bool AllOfThisThread(const std::vector<HWND>& windows) {
 std::vector<HWND> SkinnedChildren(HWND form) {
   FrameMemo* memo = WatchThisThread() ? EnsureMemo(form) : nullptr;
   const std::uint64_t generation = ChildListGeneration();  // before looking: a change meanwhile counts
+  // A window that comes to the form (created, or set as its child) always comes first in its
+  // z-order and is sent nothing when hidden: asking for the first child is the one question the
+  // window system must answer.
   if (memo != nullptr && memo->Children().generation == generation &&
-      StillSkinnedChildren(form, memo->Children().windows)) {
+      StillSkinnedChildren(form, memo->Children().windows) &&
+      reinterpret_cast<std::uintptr_t>(api::GetWindow(form, GW_CHILD)) == memo->Children().first) {
     std::vector<HWND> known;
     for (std::uintptr_t value : memo->Children().windows) known.push_back(reinterpret_cast<HWND>(value));
     return known;
   }
   std::vector<HWND> found;
-  for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+  const HWND first = api::GetWindow(form, GW_CHILD);
+  for (HWND child = first; child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
     if (ControlTypeOf(child) != ControlType::None) found.push_back(child);
   }
   if (memo != nullptr) {
     ChildList& list = memo->Children();
+    list.first = reinterpret_cast<std::uintptr_t>(first);
     list.windows.clear();
     for (HWND child : found) list.windows.push_back(reinterpret_cast<std::uintptr_t>(child));
     list.generation = AllOfThisThread(found) ? generation : 0;

@@ -62,6 +62,7 @@ enum class RefreshAction {
 // current when it started looking (0: none found, or not to be reused).
 struct ChildList {
   std::uint64_t generation = 0;
+  std::uintptr_t first = 0;  // the form's first child window then, skinned or not
   std::vector<std::uintptr_t> windows;
 };
 

@@ -540,6 +540,28 @@ TEST_F(LayerEquivalenceTest, ARefreshWithNothingChangedPresentsNothingAndAChange
   EXPECT_EQ(presented.count(), composed + 2);
 }
 
+// A hidden child handed away and back between two refreshes is sent nothing, but comes back at the
+// top of its siblings: it is drawn first, under the others, from the next refresh on.
+TEST_F(LayerEquivalenceTest, AHiddenChildReparentedAwayAndBackIsDrawnInItsNewPlaceInTheOrder) {
+  PresentRecorder presented;
+  // The two boxes overlap, the second one over the first.
+  SetWindowPos(boxes_[1], nullptr, 30, 85, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PictureBox box;
+  box.AttachPicture(boxes_[0]);
+  box.SetPicture(Picture(0));
+  box.AttachPicture(boxes_[1]);
+  box.SetPicture(Picture(4));
+  ShowWindow(boxes_[1], SW_HIDE);
+  layered_.RefreshForm();
+  layered_.RefreshForm();  // the list of children is known now
+  SetParent(boxes_[1], parking_.get());
+  SetParent(boxes_[1], form());
+  layered_.RefreshForm();
+  const std::vector<Argb> shown = Presented(presented);
+  ComposeForm(form());
+  EXPECT_EQ(FirstDifference(shown, Presented(presented), presented.width()), "");
+}
+
 // --- The tool itself ------------------------------------------------------------------------------
 
 class ToolEquivalenceTest : public ::testing::Test {
