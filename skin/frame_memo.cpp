@@ -63,22 +63,6 @@ void TakeTextBox(HWND box, ChildFingerprint& child) {
   child.orderAlpha = ReadProperty(box, property::kOrderAlpha);
 }
 
-// StateImage's rule, with the draw state it was chosen by: the picture of the state, falling back to
-// the normal picture.
-SkinImage StatePicture(HWND button, std::intptr_t state) {
-  const char* name = nullptr;
-  switch (static_cast<std::int32_t>(state)) {
-    case static_cast<int>(DrawState::Over): name = property::kOverImage; break;
-    case static_cast<int>(DrawState::Down): name = property::kDownImage; break;
-    case static_cast<int>(DrawState::Disabled): name = property::kDisableImage; break;
-    default: break;
-  }
-  if (name != nullptr) {
-    if (SkinImage image = ReadImageProperty(button, name)) return image;
-  }
-  return ReadImageProperty(button, property::kNormalImage);
-}
-
 }  // namespace
 
 FormFingerprint FormPart(HWND form) {
@@ -109,7 +93,7 @@ void AddChild(FormFingerprint& fingerprint, HWND form, HWND window, ControlType 
   SkinImage picture = nullptr;
   if (type == ControlType::ImageButton) {
     child.drawState = ReadProperty(window, property::kDrawState);
-    picture = StatePicture(window, child.drawState);
+    picture = StateImageFor(window, child.drawState);
   } else {
     picture = ReadImageProperty(window, property::kBackImage);
   }

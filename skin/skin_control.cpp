@@ -60,9 +60,11 @@ ControlType ControlTypeOf(HWND hwnd) {
   }
 }
 
-SkinImage StateImage(HWND hwnd) {
+SkinImage StateImage(HWND hwnd) { return StateImageFor(hwnd, ReadProperty(hwnd, property::kDrawState)); }
+
+SkinImage StateImageFor(HWND hwnd, std::intptr_t state) {
   const char* name = nullptr;
-  switch (static_cast<std::int32_t>(ReadProperty(hwnd, property::kDrawState))) {
+  switch (static_cast<std::int32_t>(state)) {
     case static_cast<int>(DrawState::Over): name = property::kOverImage; break;
     case static_cast<int>(DrawState::Down): name = property::kDownImage; break;
     case static_cast<int>(DrawState::Disabled): name = property::kDisableImage; break;

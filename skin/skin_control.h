@@ -62,6 +62,8 @@ ControlType ControlTypeOf(HWND hwnd);
 
 // The picture of the button's current drawing state, falling back to the normal picture.
 SkinImage StateImage(HWND hwnd);
+// The same for a given value of "Zephel_DrawState".
+SkinImage StateImageFor(HWND hwnd, std::intptr_t state);
 
 // Replaces the window procedure once, keeping the previous one in "PngControl_WndProc"; a window
 // that already has that property keeps its chain.
