@@ -1,5 +1,6 @@
 #include "skin/frame_buffers.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -13,10 +14,10 @@ using platform::UniqueBitmap;
 using platform::UniqueImage;
 using platform::UniqueMemoryDc;
 
-// The process's one presentation surface; it lives as long as the process, like the window DC
-// caches of the system.
-struct Surface {
-  std::mutex lock;
+}  // namespace
+
+// A memory DC with a DIB section selected into it.
+struct DibSurface {
   UniqueMemoryDc dc;
   UniqueBitmap bitmap;
   HGDIOBJ previous = nullptr;
@@ -64,10 +65,19 @@ struct Surface {
   }
 };
 
+namespace {
+
+// The process's one shared presentation surface; it lives as long as the process, like the
+// window DC caches of the system.
+struct SharedSurface {
+  std::atomic_flag lent = ATOMIC_FLAG_INIT;
+  DibSurface surface;
+};
+
 // Both live until the process ends, never destroyed by the exit's static destructors: the
 // system releases them with the process.
-Surface& TheSurface() {
-  static Surface& surface = *new Surface;
+SharedSurface& TheSurface() {
+  static SharedSurface& surface = *new SharedSurface;
   return surface;
 }
 
@@ -91,15 +101,27 @@ bool HasExtent(Gdiplus::GpImage* image, int width, int height) {
 
 }  // namespace
 
-SurfaceLease::SurfaceLease(HDC compatibleWith, int width, int height) : hold_(TheSurface().lock) {
+SurfaceLease::SurfaceLease(HDC compatibleWith, int width, int height) {
   if (width <= 0 || height <= 0) return;
-  Surface& surface = TheSurface();
-  if (!surface.dc || surface.width != width || surface.height != height) {
-    if (!surface.Make(compatibleWith, width, height)) return;
+  DibSurface* surface = nullptr;
+  if (!TheSurface().lent.test_and_set(std::memory_order_acquire)) {
+    sharedLent_ = true;
+    surface = &TheSurface().surface;
+  } else {
+    own_ = std::make_unique<DibSurface>();
+    surface = own_.get();
   }
-  dc_ = surface.dc.get();
-  bits_ = surface.bits;
+  if (!surface->dc || surface->width != width || surface->height != height) {
+    if (!surface->Make(compatibleWith, width, height)) return;
+  }
+  dc_ = surface->dc.get();
+  bits_ = surface->bits;
   bytes_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+SurfaceLease::~SurfaceLease() {
+  if (own_) own_->Release();
+  if (sharedLent_) TheSurface().lent.clear(std::memory_order_release);
 }
 
 void SurfaceLease::Clear() const {

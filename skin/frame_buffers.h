@@ -7,26 +7,35 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <memory>
 #include <mutex>
 
 #include "platform/handle_owners.h"
 
 namespace quorlin::skin {
 
+struct DibSurface;
+
 // The presentation surface: a memory DC with a 32-bit bottom-up DIB section of the frame's extent
 // selected into it, lent to one presentation at a time. Its pixels are whatever the last
-// presentation left: the borrower writes every pixel or clears them first.
+// presentation left: the borrower writes every pixel or clears them first. A presentation that
+// starts while the surface is lent (from a message handled during another one, or on another
+// thread) gets a surface of its own for the time of the lease.
 class SurfaceLease {
  public:
   // Null dc() when no surface of that extent could be made.
   SurfaceLease(HDC compatibleWith, int width, int height);
+  ~SurfaceLease();
+  SurfaceLease(const SurfaceLease&) = delete;
+  SurfaceLease& operator=(const SurfaceLease&) = delete;
   HDC dc() const { return dc_; }
   void* bits() const { return bits_; }
   // Makes every pixel fully transparent (all bytes zero), as a new DIB section is.
   void Clear() const;
 
  private:
-  std::unique_lock<std::mutex> hold_;
+  bool sharedLent_ = false;
+  std::unique_ptr<DibSurface> own_;
   HDC dc_ = nullptr;
   void* bits_ = nullptr;
   std::size_t bytes_ = 0;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <vector>
 
+#include "skin/frame_buffers.h"
 #include "skin/image_button.h"
 #include "skin/picture_box.h"
 #include "skin/skin_control.h"
@@ -262,6 +265,19 @@ TEST_F(CompositionTest, AReusedBitmapStartsFullyTransparentWhenTheBackgroundDoes
   EXPECT_EQ(presented.Pixel(100, 60), 0u);
   EXPECT_EQ(presented.Pixel(0, 0), 0u);
   EXPECT_EQ(presented.Pixel(kFormWidth - 1, kFormHeight - 1), 0u);
+}
+
+TEST_F(CompositionTest, APresentationDuringAnotherGetsASurfaceOfItsOwn) {
+  ASSERT_TRUE(layered_.SetBackground(background_.get()));
+  PresentRecorder presented;
+  platform::WindowDc screen = platform::WindowDc::ForWindow(form());
+  const SurfaceLease outer(screen.get(), kFormWidth, kFormHeight);  // as if a frame were being presented
+  ASSERT_NE(outer.dc(), nullptr);
+  std::memset(outer.bits(), 0x5A, static_cast<std::size_t>(kFormWidth) * kFormHeight * 4);
+  ComposeForm(form());  // neither waits for the lent surface nor draws into it
+  ASSERT_EQ(presented.count(), 1);
+  ExpectBackgroundAt(presented, 100, 60);
+  EXPECT_EQ(static_cast<const std::uint8_t*>(outer.bits())[0], 0x5A);
 }
 
 TEST_F(CompositionTest, RefreshFormPutsChildrenIntoLayeredModeOnce) {
