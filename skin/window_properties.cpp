@@ -24,14 +24,7 @@ Mirror& TheMirror() {
 std::uintptr_t Key(HWND hwnd) { return reinterpret_cast<std::uintptr_t>(hwnd); }
 
 // A window's type decides whether it is a skinned child of its form.
-bool IsTypeProperty(const char* name) {
-  const char* type = property::kType;
-  for (; *name != '\0' && *type != '\0'; ++name, ++type) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(*name) != lower(*type)) return false;
-  }
-  return *name == *type;
-}
+bool IsTypeProperty(const char* name) { return SamePropertyName(name, property::kType); }
 
 // Only this process's windows are mirrored: another process could change its own properties.
 bool IsOwnWindow(HWND hwnd) {

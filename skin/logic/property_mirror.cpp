@@ -3,29 +3,25 @@
 #include <algorithm>
 
 namespace quorlin::skin {
-namespace {
-
-// Property names are atoms, which the window system compares without regard to ASCII case.
-bool SameName(std::string_view a, std::string_view b) {
+bool SamePropertyName(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-}  // namespace
-
 std::optional<std::uintptr_t> PropertyMirror::Find(std::uintptr_t window, std::string_view name) const {
   const auto found = windows_.find(window);
   if (found == windows_.end()) return std::nullopt;
   for (const Entry& entry : found->second) {
-    if (SameName(entry.name, name)) return entry.value;
+    if (SamePropertyName(entry.name, name)) return entry.value;
   }
   return std::nullopt;
 }
 
 void PropertyMirror::Store(std::uintptr_t window, std::string_view name, std::uintptr_t value) {
   std::vector<Entry>& entries = windows_[window];
-  const auto same = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return SameName(e.name, name); });
+  const auto same = std::find_if(entries.begin(), entries.end(),
+                                 [&](const Entry& e) { return SamePropertyName(e.name, name); });
   if (same != entries.end()) {
     same->value = value;
   } else {
@@ -37,7 +33,7 @@ std::vector<std::uintptr_t> PropertyMirror::WindowsWith(std::string_view name) c
   std::vector<std::uintptr_t> found;
   for (const auto& [window, entries] : windows_) {
     for (const Entry& entry : entries) {
-      if (entry.value != 0 && SameName(entry.name, name)) found.push_back(window);
+      if (entry.value != 0 && SamePropertyName(entry.name, name)) found.push_back(window);
     }
   }
   return found;

@@ -12,6 +12,9 @@
 
 namespace quorlin::skin {
 
+// Property names are atoms, which the window system compares without regard to ASCII case.
+bool SamePropertyName(std::string_view a, std::string_view b);
+
 class PropertyMirror {
  public:
   // The value last stored for the window's property; nullopt when the mirror does not know it.
