@@ -8,7 +8,6 @@
 #include <gdiplus.h>
 
 #include <memory>
-#include <mutex>
 
 #include "platform/handle_owners.h"
 

@@ -108,12 +108,23 @@ void AddChild(FormFingerprint& fingerprint, HWND form, HWND window, ControlType 
   if (type == ControlType::TextBox) TakeTextBox(window, child);
 }
 
+namespace {
+
+// The skinned windows among `first` and the siblings after it, in window order.
+std::vector<HWND> WalkSkinnedChildren(HWND first) {
+  std::vector<HWND> found;
+  for (HWND child = first; child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+    if (ControlTypeOf(child) != ControlType::None) found.push_back(child);
+  }
+  return found;
+}
+
+}  // namespace
+
 FormFingerprint TakeFingerprint(HWND form) {
   FormFingerprint fingerprint = FormPart(form);
-  for (HWND child = api::GetWindow(form, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
-    const ControlType type = ControlTypeOf(child);
-    if (type != ControlType::None) AddChild(fingerprint, form, child, type);
-  }
+  for (HWND child : WalkSkinnedChildren(api::GetWindow(form, GW_CHILD)))
+    AddChild(fingerprint, form, child, ControlTypeOf(child));
   return fingerprint;
 }
 
@@ -154,19 +165,16 @@ std::vector<HWND> SkinnedChildren(HWND form) {
   const std::uint64_t generation = ChildListGeneration();  // before looking: a change meanwhile counts
   // A window that comes to the form (created, or set as its child) always comes first in its
   // z-order and is sent nothing when hidden: asking for the first child is the one question the
-  // window system must answer.
+  // window system must answer, and the walk, if one is needed, starts from it.
+  const HWND first = api::GetWindow(form, GW_CHILD);
   if (memo != nullptr && memo->Children().generation == generation &&
-      StillSkinnedChildren(form, memo->Children().windows) &&
-      reinterpret_cast<std::uintptr_t>(api::GetWindow(form, GW_CHILD)) == memo->Children().first) {
+      reinterpret_cast<std::uintptr_t>(first) == memo->Children().first &&
+      StillSkinnedChildren(form, memo->Children().windows)) {
     std::vector<HWND> known;
     for (std::uintptr_t value : memo->Children().windows) known.push_back(reinterpret_cast<HWND>(value));
     return known;
   }
-  std::vector<HWND> found;
-  const HWND first = api::GetWindow(form, GW_CHILD);
-  for (HWND child = first; child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
-    if (ControlTypeOf(child) != ControlType::None) found.push_back(child);
-  }
+  std::vector<HWND> found = WalkSkinnedChildren(first);
   if (memo != nullptr) {
     ChildList& list = memo->Children();
     list.first = reinterpret_cast<std::uintptr_t>(first);
