@@ -5,21 +5,12 @@
 #include <memory>
 #include <vector>
 
+#include "tests/unit/cartoon_test_pictures.h"
+
 namespace quorlin::platform {
 namespace {
 
-// A picture of `delays.size()` frames, frame i filled with blue = i + 1.
-std::shared_ptr<const FrameSet> Picture(int width, int height, std::vector<int> delays) {
-  auto set = std::make_shared<FrameSet>();
-  set->width = width;
-  set->height = height;
-  for (std::size_t i = 0; i < delays.size(); ++i) {
-    const std::uint32_t fill = MakePixel(static_cast<std::uint8_t>(i + 1), 0, 0);
-    set->frames.push_back(Frame{kNoColourKey, delays[i],
-                                std::vector<std::uint32_t>(static_cast<std::size_t>(width * height), fill)});
-  }
-  return set;
-}
+using test::Picture;
 
 std::shared_ptr<const FrameSet> Solid(int width, int height, std::uint32_t pixel) {
   auto set = std::make_shared<FrameSet>();

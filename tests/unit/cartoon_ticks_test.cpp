@@ -6,21 +6,12 @@
 #include <vector>
 
 #include "platform/logic/cartoon_objects.h"
+#include "tests/unit/cartoon_test_pictures.h"
 
 namespace quorlin::platform {
 namespace {
 
-std::shared_ptr<const FrameSet> Picture(int width, int height, std::vector<int> delays) {
-  auto set = std::make_shared<FrameSet>();
-  set->width = width;
-  set->height = height;
-  for (std::size_t i = 0; i < delays.size(); ++i) {
-    set->frames.push_back(Frame{kNoColourKey, delays[i],
-                                std::vector<std::uint32_t>(static_cast<std::size_t>(width * height),
-                                                           MakePixel(static_cast<std::uint8_t>(i), 0, 0))});
-  }
-  return set;
-}
+using test::Picture;
 
 // Everything a tick may change about the objects.
 struct ObjectState {
