@@ -39,16 +39,10 @@ void OnWindowThread(const std::function<void()>& step) {
 }
 
 // The strip and the notice live on the overlay: if the user closed it on its own (it can be closed
-// with Esc at any time, also while Apply runs), open it again before a step uses it.
-// A reopened overlay opens where its template says; it must lie exactly on the main window, which
-// the user may have dragged since.
+// with Esc at any time, also while Apply runs), open it again before a step uses it. It opens on the
+// main window wherever that is, without taking activation from it.
 void EnsureOverlay() {
-  if (IsWindowLoaded(OverlayWindow)) return;
-  LoadWindow(OverlayWindow, MainWindow, false);
-  if (IsWindowLoaded(OverlayWindow)) {
-    PlaceWindow(OverlayWindow, GetControlProperty(MainWindow, kPropLeft).Number(),
-                GetControlProperty(MainWindow, kPropTop).Number());
-  }
+  if (!IsWindowLoaded(OverlayWindow)) LoadWindow(OverlayWindow, MainWindow, false);
 }
 
 // A step on the overlay's controls, after making sure the overlay is open.

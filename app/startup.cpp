@@ -58,13 +58,18 @@ void OnMainCreated() {
   if (IsWindowLoaded(OverlayWindow)) SetControlProperty(NoticeLabel, kPropVisible, false);
 }
 
+// Runs before the overlay is first shown: it appears keyed and in its place, never as a grey box.
 void OnOverlayCreated() {
   SetControlProperty(OverlayWindow, kPropWindowBackColor, kOverlayKeyColor);
   HWND overlay = WindowHandle(OverlayWindow);
   LONG exStyle = api::GetWindowLongA(overlay, GWL_EXSTYLE);
-  api::SetWindowLongA(overlay, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+  if ((exStyle & WS_EX_LAYERED) == 0) api::SetWindowLongA(overlay, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   // Only the colour key is used: every pixel of exactly that grey is transparent, also for the mouse.
   api::SetLayeredWindowAttributes(overlay, kOverlayKeyColor, 200, LWA_COLORKEY);
+  // It lies exactly on the main window, which the user may have dragged before it (re)opened.
+  if (IsWindowLoaded(MainWindow))
+    PlaceWindow(OverlayWindow, GetControlProperty(MainWindow, kPropLeft).Number(),
+                GetControlProperty(MainWindow, kPropTop).Number());
 }
 
 void OnMainMoved() {

@@ -130,9 +130,12 @@ void ApplyCommon(HWND hwnd, int index, const PropertyValue& value) {
                         SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
       break;
     case kPropVisible:
-      // A control is shown without activating its window: showing the notice on the overlay must
-      // not take the keyboard (and with it Esc) away from the main window.
-      api::ShowWindow(hwnd, !value.Flag() ? SW_HIDE : HasParentCoordinates(hwnd) ? SW_SHOWNA : SW_SHOW);
+      // Controls and owned windows are shown without activating them: showing the notice on the
+      // overlay, or the overlay itself, must not take the keyboard (and with it Esc) away from the
+      // main window.
+      api::ShowWindow(hwnd, !value.Flag()                                                  ? SW_HIDE
+                            : HasParentCoordinates(hwnd) || api::GetWindow(hwnd, GW_OWNER) ? SW_SHOWNA
+                                                                                           : SW_SHOW);
       break;
     case kPropDisabled:
       api::EnableWindow(hwnd, value.Flag() ? FALSE : TRUE);
@@ -417,10 +420,11 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
     left = CentredOrigin(api::GetSystemMetrics(SM_CXSCREEN), design->width);
     top = CentredOrigin(api::GetSystemMetrics(SM_CYSCREEN), design->height);
   }
-  DWORD exStyle = design->showInTaskbar ? WS_EX_APPWINDOW : 0;
+  DWORD exStyle = (design->showInTaskbar ? WS_EX_APPWINDOW : 0) | (design->layered ? WS_EX_LAYERED : 0);
+  DWORD style = WS_POPUP | (design->minimizable ? WS_MINIMIZEBOX | WS_SYSMENU : 0);
   LoadedWindow* loading = window.get();
   service().windows[design->id] = std::move(window);
-  HWND hwnd = api::CreateWindowExW(exStyle, kFormClass, Widen(design->title).c_str(), WS_POPUP, left, top,
+  HWND hwnd = api::CreateWindowExW(exStyle, kFormClass, Widen(design->title).c_str(), style, left, top,
                                    design->width, design->height, owner, nullptr,
                                    api::GetModuleHandleW(nullptr), loading);
   if (hwnd == nullptr) {
@@ -437,13 +441,15 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
   }
   ApplyStored(design->Self(), hwnd);
 
-  // Shown before its created event, so that windows the handler opens (owned ones) come up above it.
-  if (design->visible) api::ShowWindow(hwnd, SW_SHOW);
+  // Shown once its created handler has set it up (picture, colour key, place), so that nothing of
+  // it appears half made. A window of its own is activated; an owned one is not: it must never take
+  // the keyboard (and with it Esc) from its owner.
   loading->created = true;
   if (design->onCreated) design->onCreated();
-  // The handler may have changed the window's kind (a layered window gets a new surface from some
-  // window systems, stacked on top): put the windows it owns back above it.
-  if (FindLoaded(design->id) == loading) RaiseOwnedWindows(hwnd);
+  if (FindLoaded(design->id) != loading) return true;  // the handler closed it
+  if (design->visible) api::ShowWindow(hwnd, owner == nullptr ? SW_SHOW : SW_SHOWNA);
+  // Showing raised the window; the windows it owns belong above it.
+  RaiseOwnedWindows(hwnd);
   return true;
 }
 

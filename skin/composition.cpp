@@ -158,7 +158,10 @@ void ComposeForm(HWND form) {
 // The fingerprint says what this composition is drawn from; it is remembered for the refreshes that
 // follow once the picture has been presented.
 void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
-  if (!api::IsWindow(form)) return;
+  // A minimised window's rectangle is the small iconic one: a picture of that size would be a
+  // squashed frame on the taskbar thumbnail and in the restore animation. The window keeps its last
+  // full picture, and the first refresh after the restore composes what changed meanwhile.
+  if (!api::IsWindow(form) || api::IsIconic(form)) return;
   const Extent extent = WindowExtent(form);
 
   // Build: a fully transparent ARGB bitmap of the form's extent (the last one given back is
@@ -259,7 +262,7 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
 }
 
 void PresentLayered(HWND form, SkinImage image, bool showCaret) {
-  if (!api::IsWindow(form) || image == nullptr) return;
+  if (!api::IsWindow(form) || api::IsIconic(form) || image == nullptr) return;
   const Extent extent = WindowExtent(form);
   WindowDc windowDc = WindowDc::ForWindow(form);
   // A 32-bit bottom-up DIB section of the form's extent in a memory DC.
@@ -284,14 +287,18 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   SIZE size{extent.width, extent.height};
   POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA);
-  NotePresented(form);
+  // Only a picture the system took counts as shown: after a failure the next refresh tries again.
+  if (api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA))
+    NotePresented(form);
 }
 
 bool LayeredForm::Attach(HWND form) {
   if (!api::IsWindow(form)) return false;
   hwnd_ = form;
-  api::SetWindowLongA(form, GWL_EXSTYLE, WS_EX_LAYERED);
+  // Added to the window's other extended styles (its taskbar button among them); a window that is
+  // layered already keeps its style, and with it its picture.
+  const LONG exStyle = api::GetWindowLongA(form, GWL_EXSTYLE);
+  if ((exStyle & WS_EX_LAYERED) == 0) api::SetWindowLongA(form, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   // Whatever was presented before may be gone: the next refresh composes.
   ForgetPresentation(form);
   api::CreateCaret(form, nullptr, 1, 12);
@@ -318,7 +325,7 @@ bool LayeredForm::LoadBackground(ImageResource resource) {
 }
 
 void LayeredForm::RefreshForm() {
-  if (!api::IsWindow(hwnd_)) return;
+  if (!api::IsWindow(hwnd_) || api::IsIconic(hwnd_)) return;  // nothing is composed while minimised
   // One walk over the children switches them to layered mode and notes what the composition would
   // draw from them, so that a refresh with nothing changed costs that walk and no composition.
   FormFingerprint fingerprint = FormPart(hwnd_);

@@ -38,6 +38,7 @@ WindowTemplate ToolWindow(std::int32_t id, std::int32_t selfId, const char* desi
   window.height = 540;
   window.centred = true;
   window.escCloses = true;
+  window.layered = true;
   return window;
 }
 
@@ -80,6 +81,7 @@ WindowTemplate MainWindowTemplate(const ToolHandlers& handlers) {
   WindowTemplate window = ToolWindow(kMainWindowId, kMainWindowSelf, "MainWindow", "Quorlin");
   window.freeMove = true;
   window.showInTaskbar = true;
+  window.minimizable = true;
   window.onCreated = handlers.onMainCreated;
   window.onMoved = handlers.onMainMoved;
 

@@ -50,6 +50,12 @@ struct WindowTemplate {
   bool escCloses = false;      // Esc in the window closes it
   bool freeMove = false;       // a press on the window surface drags it
   bool showInTaskbar = false;
+  // Minimise and system-menu styles: a borderless window draws nothing for them, but the taskbar
+  // (click, Win+M, its menu) and Alt+Space only minimise, restore and close a window that has them.
+  bool minimizable = false;
+  // Created with WS_EX_LAYERED: such a window shows nothing until its first picture or colour key,
+  // so it never appears as an unpainted box.
+  bool layered = false;
   bool visible = true;
   std::vector<ControlTemplate> controls;
   EventHandler onCreated = nullptr;

@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Esc: with the main window focused it closes the tool, which ends with exit code 0. With the
-# overlay focused (a click on a visible pixel of it) Esc closes the overlay alone.
+# Esc: right after start-up and with the main window focused it closes the tool, which ends with
+# exit code 0. With the overlay focused (a click on a visible pixel of it) Esc closes the overlay alone.
 source "$(dirname "$0")/lib.sh"
 e2e_begin esc
 
 SPOT_X=400 SPOT_Y=250 # an empty spot of the main window (client coordinates)
+
+# 0. Right after start-up, with no click at all: the main window is the active one, so Esc closes
+#    the tool (not the overlay alone).
+start_tool_and_wait
+listing=$(winctl list Quorlin)
+echo "$listing" >"$E2E_OUT/windows-start.txt"
+check_eq "the main window is the active window after start-up" "active=1" "active=$(field "$(main_line "$listing")" active)"
+check_eq "the main window offers minimise to the taskbar" "minimizebox=1 sysmenu=1" \
+  "minimizebox=$(field "$(main_line "$listing")" minimizebox) sysmenu=$(field "$(main_line "$listing")" sysmenu)"
+key Escape
+if tool_wait_exit; then
+  pass "Esc right after start-up ends the process"
+  check_eq "exit code after Esc right after start-up" 0 "$TOOL_EXIT"
+else
+  fail "Esc right after start-up ends the process (still running after ${E2E_TIMEOUT}s)"
+  tool_stop
+fi
 
 # 1. Main window focused.
 start_tool_and_wait

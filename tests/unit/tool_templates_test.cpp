@@ -32,6 +32,7 @@ TEST(ToolTemplates, MainWindowHasEveryControlAtItsPlace) {
   EXPECT_EQ(main.width, 800);
   EXPECT_EQ(main.height, 540);
   EXPECT_TRUE(main.centred && main.escCloses && main.freeMove && main.showInTaskbar);
+  EXPECT_TRUE(main.layered && main.minimizable);
   const Expected expected[] = {
       {kRadio100, "按钮1", 51, 413, 160, 32},          {kRadio125, "按钮2", 232, 413, 112, 32},
       {kRadio150, "按钮3", 378, 413, 112, 32},         {kRadio200, "按钮4", 51, 463, 112, 32},
@@ -76,6 +77,8 @@ TEST(ToolTemplates, OverlayLabelsCarryTheirDesignValues) {
   EXPECT_EQ(overlay.title, "");
   EXPECT_FALSE(overlay.showInTaskbar);
   EXPECT_FALSE(overlay.freeMove);
+  EXPECT_FALSE(overlay.minimizable);
+  EXPECT_TRUE(overlay.layered);
   EXPECT_TRUE(overlay.escCloses);
 
   struct LabelExpectation {

@@ -132,6 +132,84 @@ TEST_F(AppFlowTest, StartUpShowsTheReadyState) {
   EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY));
 }
 
+TEST_F(AppFlowTest, TheMainWindowIsActiveAfterStartUpAndOffersMinimise) {
+  HWND main = WindowHandle(MainWindow);
+  EXPECT_EQ(::GetActiveWindow(), main) << "Esc right after start-up must reach the main window";
+  const LONG style = ::GetWindowLongA(main, GWL_STYLE);
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_SYSMENU), WS_MINIMIZEBOX | WS_SYSMENU) << "the taskbar can minimise it";
+  EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+  const LONG exStyle = ::GetWindowLongA(main, GWL_EXSTYLE);
+  EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_APPWINDOW), WS_EX_LAYERED | WS_EX_APPWINDOW)
+      << "made a layered form without losing its taskbar button";
+  EXPECT_EQ(::GetWindowLongA(WindowHandle(OverlayWindow), GWL_STYLE) & (WS_MINIMIZEBOX | WS_SYSMENU), 0);
+}
+
+// What the window system is asked to do with the tool's two windows while they come up, in order.
+std::vector<std::string> windowCalls;
+bool IsToolWindow(HWND hwnd) {
+  wchar_t className[32] = {};
+  ::GetClassNameW(hwnd, className, 32);
+  return std::wstring(className) == L"QuorlinForm";
+}
+HWND WINAPI RecordingCreateWindow(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int w,
+                                  int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  // Recorded before the call: the created event runs inside it.
+  const bool tool = std::wstring(className) == L"QuorlinForm";
+  if (tool)
+    windowCalls.push_back(std::string("create") + ((exStyle & WS_EX_LAYERED) ? " layered" : " plain") +
+                          (parent != nullptr ? " owned" : ""));
+  return ::CreateWindowExW(exStyle, className, title, style, x, y, w, h, parent, menu, instance, param);
+}
+BOOL WINAPI RecordingShowWindow(HWND hwnd, int command) {
+  if (IsToolWindow(hwnd))
+    windowCalls.push_back((::GetWindow(hwnd, GW_OWNER) ? "show owned " : "show ") + std::to_string(command));
+  return ::ShowWindow(hwnd, command);
+}
+BOOL WINAPI RecordingKey(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags) {
+  windowCalls.push_back("key");
+  return ::SetLayeredWindowAttributes(hwnd, key, alpha, flags);
+}
+BOOL WINAPI RecordingMove(HWND hwnd, int x, int y, int w, int h, BOOL repaint) {
+  if (::GetWindow(hwnd, GW_OWNER) != nullptr)
+    windowCalls.push_back("place owned " + std::to_string(x) + "," + std::to_string(y));
+  return ::MoveWindow(hwnd, x, y, w, h, repaint);
+}
+
+TEST_F(AppFlowTest, WindowsAreLayeredFromTheStartAndTheOverlayIsReadyBeforeItShows) {
+  ResetWindowServiceForTesting();
+  state() = ToolState{};
+  windowCalls.clear();
+  {
+    api::ScopedOverride<api::types::CreateWindowExW_t> create{api::CreateWindowExW, &RecordingCreateWindow};
+    api::ScopedOverride<api::types::ShowWindow_t> show{api::ShowWindow, &RecordingShowWindow};
+    api::ScopedOverride<api::types::SetLayeredWindowAttributes_t> key{api::SetLayeredWindowAttributes,
+                                                                      &RecordingKey};
+    OpenTool();
+  }
+  // Both windows are shown once set up: the main window with its first picture, the overlay keyed
+  // and without taking activation from the main window.
+  const std::vector<std::string> startUp = {"create layered", "create layered owned", "key", "show owned 8",
+                                            "show 5"};
+  EXPECT_EQ(windowCalls, startUp);
+
+  // Reopened after the user closed it and dragged the main window: keyed and in place first.
+  CloseWindow(OverlayWindow, true);
+  PlaceWindow(MainWindow, 100, 70);
+  windowCalls.clear();
+  {
+    api::ScopedOverride<api::types::CreateWindowExW_t> create{api::CreateWindowExW, &RecordingCreateWindow};
+    api::ScopedOverride<api::types::ShowWindow_t> show{api::ShowWindow, &RecordingShowWindow};
+    api::ScopedOverride<api::types::SetLayeredWindowAttributes_t> key{api::SetLayeredWindowAttributes,
+                                                                      &RecordingKey};
+    api::ScopedOverride<api::types::MoveWindow_t> move{api::MoveWindow, &RecordingMove};
+    state().wasMinimized = true;  // as the first move after a restore finds it
+    OnMainMoved();
+  }
+  const std::vector<std::string> reopened = {"create layered owned", "key", "place owned 100,70", "show owned 8"};
+  EXPECT_EQ(windowCalls, reopened);
+  EXPECT_EQ(::GetActiveWindow(), WindowHandle(MainWindow));
+}
+
 TEST_F(AppFlowTest, ApplyAt150RunsBothCommandsInTurnAndEndsInTheDoneState) {
   Click({kMainWindowId, kRadio150});
   EXPECT_EQ(state().levelFlags, (LevelFlags{0, 0, 1, 0, 0}));
@@ -257,6 +335,7 @@ TEST_F(AppFlowTest, ApplyAfterTheOverlayWasClosedOpensItAgainOnTheMovedMainWindo
   ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
   ASSERT_TRUE(IsWindowLoaded(OverlayWindow));
   EXPECT_TRUE(Notice(kNoticeText));
+  EXPECT_EQ(::GetActiveWindow(), WindowHandle(MainWindow)) << "the reopened overlay took no activation";
   RECT mainRect, overlayRect;
   ::GetWindowRect(WindowHandle(MainWindow), &mainRect);
   ::GetWindowRect(WindowHandle(OverlayWindow), &overlayRect);
@@ -314,6 +393,7 @@ TEST_F(AppFlowTest, MinimiseAndRestoreReinitialiseWithOneOverlay) {
   }
   EXPECT_EQ(state().levelFlags, (LevelFlags{1, 0, 0, 0, 0})) << "back to 100 %";
   EXPECT_EQ(CountOverlays(), 1);
+  EXPECT_EQ(::GetActiveWindow(), main);
   RECT mainRect, overlayRect;
   ::GetWindowRect(main, &mainRect);
   ::GetWindowRect(WindowHandle(OverlayWindow), &overlayRect);

@@ -314,6 +314,52 @@ TEST_F(CompositionTest, RefreshFormPutsChildrenIntoLayeredModeOnce) {
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button, property::kChildWndProc)), buttonNative);
 }
 
+api::ScopedOverride<api::types::UpdateLayeredWindow_t>* failingPresent = nullptr;
+int presentFailuresLeft = 0;
+int presentAttempts = 0;
+BOOL WINAPI FailingPresent(HWND hwnd, HDC dst, POINT* dstPoint, SIZE* size, HDC src, POINT* srcPoint,
+                           COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
+  ++presentAttempts;
+  if (presentFailuresLeft > 0) {
+    --presentFailuresLeft;
+    return FALSE;
+  }
+  return failingPresent->Previous()(hwnd, dst, dstPoint, size, src, srcPoint, key, blend, flags);
+}
+
+TEST_F(CompositionTest, AFailedPresentationIsTriedAgainByTheNextRefresh) {
+  PresentRecorder presented;
+  api::ScopedOverride<api::types::UpdateLayeredWindow_t> failing(api::UpdateLayeredWindow, &FailingPresent);
+  failingPresent = &failing;
+  presentAttempts = 0;
+  presentFailuresLeft = 1;
+  ASSERT_TRUE(layered_.SetBackground(background_.get()));
+  EXPECT_EQ(presentAttempts, 1);
+  EXPECT_EQ(presented.count(), 0);
+  layered_.RefreshForm();
+  EXPECT_EQ(presentAttempts, 2) << "the frame the system refused was not taken as shown";
+  ASSERT_EQ(presented.count(), 1);
+  ExpectBackgroundAt(presented, 10, 10);
+  layered_.RefreshForm();
+  EXPECT_EQ(presentAttempts, 2) << "once shown, an unchanged frame is not presented again";
+}
+
+TEST_F(CompositionTest, NothingIsComposedWhileTheFormIsMinimised) {
+  ShowWindow(form(), SW_SHOWMINNOACTIVE);
+  ASSERT_TRUE(IsIconic(form()));
+  PresentRecorder presented;
+  ASSERT_TRUE(layered_.SetBackground(background_.get()));
+  layered_.RefreshForm();
+  EXPECT_EQ(presented.count(), 0) << "a frame of the iconic rectangle would be squashed";
+  ShowWindow(form(), SW_SHOWNOACTIVATE);
+  ASSERT_FALSE(IsIconic(form()));
+  layered_.RefreshForm();
+  ASSERT_EQ(presented.count(), 1) << "the first refresh after the restore shows the frame";
+  EXPECT_EQ(presented.width(), kFormWidth);
+  EXPECT_EQ(presented.height(), kFormHeight);
+  ExpectBackgroundAt(presented, kFormWidth - 1, kFormHeight - 1);
+}
+
 int timersSet = 0;
 UINT_PTR WINAPI CountSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) {
   ++timersSet;
@@ -332,7 +378,8 @@ TEST(LayeredFormAttach, MakesTheWindowLayeredAndInstallsOneCaretTimer) {
   ASSERT_TRUE(form.Attach(window.get()));
   EXPECT_TRUE(form.IsAlive());
   EXPECT_EQ(form.ControlHandle(), window.get());
-  EXPECT_EQ(GetWindowLongA(window.get(), GWL_EXSTYLE) & ~WS_EX_TOPMOST, WS_EX_LAYERED);
+  // Added to the window's own extended styles, which stay.
+  EXPECT_EQ(GetWindowLongA(window.get(), GWL_EXSTYLE) & ~WS_EX_TOPMOST, WS_EX_LAYERED | WS_EX_TOOLWINDOW);
   EXPECT_EQ(ReadProperty(window.get(), property::kTime), 64);
   ASSERT_TRUE(form.Attach(window.get()));
   EXPECT_EQ(timersSet, 1);

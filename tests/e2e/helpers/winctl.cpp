@@ -9,8 +9,8 @@
 //   winctl close TITLE      posts WM_CLOSE
 //
 // Output: one line per window, "key=value" fields separated by spaces, text fields in UTF-8:
-//   window hwnd=0x10050 pid=32 main=1 owner=0x0 visible=1 iconic=0 layered=1
-//          x=240 y=130 w=800 h=540 class=... title=Quorlin
+//   window hwnd=0x10050 pid=32 main=1 owner=0x0 visible=1 iconic=0 layered=1 minimizebox=1
+//          sysmenu=1 active=1 x=240 y=130 w=800 h=540 class=... title=Quorlin
 // (title is last and runs to the end of the line). Exit code 0 on success, 2 when no window has
 // the title, 1 on a usage error.
 #include <windows.h>
@@ -40,11 +40,14 @@ void PrintWindow(HWND hwnd, HWND main) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   LONG ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
-  std::printf("window hwnd=%#lx pid=%lu main=%d owner=%#lx visible=%d iconic=%d layered=%d x=%ld y=%ld w=%ld h=%ld class=%s title=%s\n",
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  std::printf("window hwnd=%#lx pid=%lu main=%d owner=%#lx visible=%d iconic=%d layered=%d minimizebox=%d sysmenu=%d "
+              "active=%d x=%ld y=%ld w=%ld h=%ld class=%s title=%s\n",
               static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hwnd)), static_cast<unsigned long>(pid),
               hwnd == main ? 1 : 0,
               static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(GetWindow(hwnd, GW_OWNER))),
               IsWindowVisible(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0, (ex & WS_EX_LAYERED) ? 1 : 0,
+              (style & WS_MINIMIZEBOX) ? 1 : 0, (style & WS_SYSMENU) ? 1 : 0, GetForegroundWindow() == hwnd ? 1 : 0,
               r.left, r.top, r.right - r.left, r.bottom - r.top, Utf8(cls).c_str(), Utf8(title).c_str());
 }
 
