@@ -9,6 +9,7 @@
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
 #include "platform/animation_service.h"
+#include "platform/cartoon_box.h"
 #include "platform/logic/trans_label_model.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/process.h"
@@ -45,6 +46,13 @@ void EnsureOverlay() {
   if (!IsWindowLoaded(OverlayWindow)) LoadWindow(OverlayWindow, MainWindow, false);
 }
 
+// Whether the user has not closed the tool: asked on the window thread, which owns the windows.
+bool ToolOpen() {
+  bool open = false;
+  OnWindowThread([&open] { open = true; });
+  return open;
+}
+
 // A step on the overlay's controls, after making sure the overlay is open.
 void OnOverlay(const std::function<void()>& step) {
   OnWindowThread([&step] {
@@ -60,43 +68,52 @@ CommandResult RunRegistryCommand(const std::string& commandLine) {
   return RunSystemCommand(kRegProgram, commandLine, kShowModeHidden);
 }
 
-void ShowFailure() {
-  OnOverlay([] {
-    SetControlProperty(ProgressBox, kPropVisible, false);
-    SetControlProperty(RefreshTimer, kPropTimerPeriod, kIdlePeriodMs);
-    SetControlProperty(NoticeLabel, kPropVisible, true);
-    SetControlProperty(NoticeLabel, kPropCaption, kFailureText);
-    skinObjects().form.RefreshForm();
-    FinishApply();
-    if (WindowHandle(ApplyButton) != nullptr) SetControlProperty(ApplyButton, kPropDisabled, false);
-  });
+// The strip object of an earlier try, when the box still holds it (a reopened overlay has a new,
+// empty box).
+bool StripExists() {
+  HWND boxWindow = WindowHandle(ProgressBox);
+  CartoonBox* box = boxWindow != nullptr ? CartoonBoxFromHandle(boxWindow) : nullptr;
+  return box != nullptr && state().progressObjectId > 0 && box->Scene().Find(state().progressObjectId) != nullptr;
 }
 
+// Back to the ready state with a notice: the strip goes, Apply can be pressed again. Window thread.
+void ShowFailure(const char* notice) {
+  EnsureOverlay();
+  if (!IsWindowLoaded(OverlayWindow)) return;
+  // Hidden with its box, so that a retry shows no strip before it is started again.
+  if (StripExists()) ShowObject(ProgressBox, state().progressObjectId, false);
+  SetControlProperty(ProgressBox, kPropVisible, false);
+  SetControlProperty(RefreshTimer, kPropTimerPeriod, kIdlePeriodMs);
+  SetControlProperty(NoticeLabel, kPropVisible, true);
+  SetControlProperty(NoticeLabel, kPropCaption, notice);
+  skinObjects().form.RefreshForm();
+  if (WindowHandle(ApplyButton) != nullptr) SetControlProperty(ApplyButton, kPropDisabled, false);
+}
+
+// The done state in one step on the window thread: a restore (which dresses the window anew) comes
+// either before it, and the step then turns the ready state into the done state, or after it, and
+// finds the tool applied. The steps keep their order and what each shows.
 void ShowDone() {
-  OnWindowThread([] { skinObjects().form.SetBackground(Picture(resources::DoneBackground())); });
-  OnWindowThread([] {
-    HWND apply = skinObjects().apply.ControlHandle();
-    if (apply != nullptr && api::IsWindow(apply)) api::SendMessageA(apply, WM_CLOSE, 0, 0);
-  });
-  OnWindowThread([] {
-    SetControlProperty(LogOffButton, kPropDisabled, false);
-    SetControlProperty(LogOffButton, kPropTop, GetControlProperty(ApplyButton, kPropTop));
-  });
-  OnWindowThread([] {
-    SkinObjects& skin = skinObjects();
-    skin.logOff.AttachButton(WindowHandle(LogOffButton));
-    skin.logOff.SetStateImages(Picture(resources::LogOffNormal()), Picture(resources::LogOffOver()),
-                               Picture(resources::LogOffPressed()));
-  });
-  OnOverlay([] { SetControlProperty(ProgressBox, kPropVisible, false); });
-  OnOverlay([] { RefreshNow(OverlayWindow); });
-  OnWindowThread([] { skinObjects().form.RefreshForm(); });
-  OnOverlay([] {
+  state().applied = true;
+  skinObjects().form.SetBackground(Picture(resources::DoneBackground()));
+  HWND apply = skinObjects().apply.ControlHandle();
+  if (apply != nullptr && api::IsWindow(apply)) api::SendMessageA(apply, WM_CLOSE, 0, 0);
+  SetControlProperty(LogOffButton, kPropDisabled, false);
+  SetControlProperty(LogOffButton, kPropTop, GetControlProperty(ApplyButton, kPropTop));
+  SkinObjects& skin = skinObjects();
+  skin.logOff.AttachButton(WindowHandle(LogOffButton));
+  skin.logOff.SetStateImages(Picture(resources::LogOffNormal()), Picture(resources::LogOffOver()),
+                             Picture(resources::LogOffPressed()));
+  EnsureOverlay();
+  if (IsWindowLoaded(OverlayWindow)) {
+    SetControlProperty(ProgressBox, kPropVisible, false);
+    RefreshNow(OverlayWindow);
+  }
+  skin.form.RefreshForm();
+  if (IsWindowLoaded(OverlayWindow)) {
     SetControlProperty(NoticeLabel, kPropVisible, true);
     SetControlProperty(NoticeLabel, kPropCaption, kNoticeText);
-    state().applied = true;
-    FinishApply();
-  });
+  }
 }
 
 void ApplySequence(std::int32_t /*unused*/) {
@@ -111,42 +128,55 @@ void ApplySequence(std::int32_t /*unused*/) {
     SetControlProperty(ProgressBox, kPropHeight, 6);
     SetControlProperty(ProgressBox, kPropVisible, true);
   });
-  OnOverlay([] { state().progressObjectId = CreateObject(ProgressBox, ProgressTemplate, 0, 0, false); });
+  // One strip object however many tries: a retry shows the object of the first, whose picture is
+  // decoded already, and starts it again.
+  bool newStrip = false;
+  OnOverlay([&newStrip] {
+    newStrip = !StripExists();
+    if (newStrip) state().progressObjectId = CreateObject(ProgressBox, ProgressTemplate, 0, 0, false);
+  });
   OnOverlay([] { ShowObject(ProgressBox, state().progressObjectId, true); });
   OnOverlay([] { SetControlProperty(ProgressBox, kPropBoxBackColor, kBoxBackColor); });
-  OnOverlay([] {
-    SetObjectPicture(ProgressBox, state().progressObjectId, skin::ImageBytes(resources::ProgressStrip()));
-  });
+  if (newStrip) {
+    OnOverlay([] {
+      SetObjectPicture(ProgressBox, state().progressObjectId, skin::ImageBytes(resources::ProgressStrip()));
+    });
+  }
   OnOverlay([] { PlayAnimation(ProgressBox, state().progressObjectId, 0); });
 
-  // The level is read once, here; a radio clicked from now on does not change this Apply.
+  // The level is read once, here; a radio clicked from now on does not change this Apply. Once the
+  // tool has been closed no further command runs: nothing is read, and nothing written.
   std::optional<DpiLevel> level;
   OnWindowThread([&level] { level = FirstSelected(state().levelFlags); });
-  bool written = true;
-  if (level) written = Succeeded(RunRegistryCommand(LogPixelsCommandLine(*level)));
-  if (written) written = Succeeded(RunRegistryCommand(Win8DpiScalingCommandLine()));
-  Delay(kPauseMs);
-
-  if (written)
-    ShowDone();
-  else
-    ShowFailure();
-  RunOnWindowThread(FinishApply);  // also when the tool was closed meanwhile
+  if (level) {
+    bool written = Succeeded(RunRegistryCommand(LogPixelsCommandLine(*level)));
+    if (written && ToolOpen()) written = Succeeded(RunRegistryCommand(Win8DpiScalingCommandLine()));
+    Delay(kPauseMs);
+    if (written)
+      OnWindowThread(ShowDone);
+    else
+      OnWindowThread([] { ShowFailure(kFailureText); });
+  }
+  // The worker's last step, also when the tool was closed meanwhile: from now on Apply may start
+  // another worker.
+  RunOnWindowThread([] { state().applying = false; });
 }
 
 }  // namespace
 
 void OnApplyClick() {
-  if (state().workerThread != nullptr) return;  // one Apply at a time
+  if (state().applying) return;  // one Apply at a time
   SetControlProperty(ApplyButton, kPropDisabled, true);
-  StartThread(ApplySequence, 0, &state().workerThread);
-}
-
-void FinishApply() {
-  if (state().workerThread != nullptr) {
-    api::CloseHandle(state().workerThread);
-    state().workerThread = nullptr;
+  state().applying = true;
+  HANDLE thread = nullptr;
+  if (!StartThread(ApplySequence, 0, &thread)) {
+    // No worker: say so and let the user try again, rather than leave Apply disabled for good.
+    state().applying = false;
+    ShowFailure(kFailureText);
+    return;
   }
+  // The previous worker, if any, has ended: its last step cleared the mark.
+  state().workerThread.Reset(thread);
 }
 
 }  // namespace quorlin::app

@@ -7,12 +7,14 @@
 #include <cstdint>
 
 #include "app/logic/dpi_levels.h"
+#include "platform/handle_owners.h"
 
 namespace quorlin::app {
 
 struct ToolState {
   LevelFlags levelFlags{};                  // which scaling level is selected, in table order
-  HANDLE workerThread = nullptr;            // the Apply worker, while it runs
+  bool applying = false;                    // an Apply worker runs; cleared only by its last step
+  platform::UniqueHandle workerThread;      // the latest Apply worker's thread; nothing waits on it
   std::int32_t progressObjectId = 0;        // the strip object inside ProgressBox
   bool wasMinimized = false;                // the last move found MainWindow minimised
   bool applied = false;                     // Apply has written the scaling: the done state

@@ -12,10 +12,12 @@
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
+#include "platform/cartoon_box.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
+#include "platform/window_thread.h"
 #include "resources/image_resources.h"
 #include "tests/win32/test_support.h"
 
@@ -95,7 +97,7 @@ class AppFlowTest : public ::testing::Test {
     OpenTool();
   }
   void TearDown() override {
-    PumpUntil([] { return state().workerThread == nullptr; }, 10000);
+    PumpUntil([] { return !state().applying; }, 10000);
     ResetWindowServiceForTesting();
   }
 
@@ -233,8 +235,7 @@ TEST_F(AppFlowTest, ApplyAt150RunsBothCommandsInTurnAndEndsInTheDoneState) {
   EXPECT_TRUE(Notice(kNoticeText));
   EXPECT_FALSE(GetControlProperty(ProgressBox, kPropVisible).Flag());
   EXPECT_EQ(Background(), Picture(resources::DoneBackground()));
-  PumpUntil([] { return state().workerThread == nullptr; });
-  EXPECT_EQ(state().workerThread, nullptr) << "the worker's handle is closed once it is done";
+  EXPECT_TRUE(PumpUntil([] { return !state().applying; })) << "the worker's last step ends the Apply";
 }
 
 TEST_F(AppFlowTest, TheStripRunsAcrossTheWindowWhileTheCommandsRun) {
@@ -287,16 +288,24 @@ TEST_F(AppFlowTest, AHangingRegExeLeavesTheWindowResponsiveAndTheToolClosable) {
   OnClose();
   EXPECT_TRUE(PumpUntil([] { return !IsWindowLoaded(MainWindow); }));
   ::SetEvent(release);  // reg.exe ends after the tool's window is gone
-  EXPECT_TRUE(PumpUntil([] { return state().workerThread == nullptr; }, 10000))
+  EXPECT_TRUE(PumpUntil([] { return !state().applying; }, 10000))
       << "the worker finishes without touching the closed windows";
   EXPECT_FALSE(state().applied);
+  EXPECT_EQ(launchCount, 1u) << "once the tool is closed no further command runs";
+}
+
+TEST_F(AppFlowTest, ClosingTheToolBeforeTheLevelIsReadWritesNothing) {
+  Click(ApplyButton);
+  CloseWindow(MainWindow, true);  // before the worker's first step reaches the window thread
+  ASSERT_TRUE(PumpUntil([] { return !state().applying; }, 10000));
+  EXPECT_EQ(launchCount, 0u) << "no Win8DpiScaling line without its LogPixels line";
 }
 
 TEST_F(AppFlowTest, AFailingCommandLeadsBackToApplyWithAFailureNotice) {
   exitCodes = {5};
   Click(ApplyButton);
   ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
-  PumpUntil([] { return state().workerThread == nullptr; });
+  PumpUntil([] { return !state().applying; });
   EXPECT_FALSE(state().applied);
   EXPECT_EQ(launchCount, 1u) << "the second command does not run after the first failed";
   EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << "the user can retry";
@@ -308,6 +317,88 @@ TEST_F(AppFlowTest, AFailingCommandLeadsBackToApplyWithAFailureNotice) {
   ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
   EXPECT_EQ(launchCount, 3u);
   EXPECT_TRUE(Notice(kNoticeText));
+}
+
+TEST_F(AppFlowTest, EveryRetryReusesTheOneStripObject) {
+  exitCodes = {5, 5, 5, 0, 0};
+  const auto strip = [] { return CartoonBoxFromHandle(WindowHandle(ProgressBox))->Scene(); };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Click(ApplyButton);
+    ASSERT_TRUE(PumpUntil([] { return !state().applying; }, 10000));
+    ASSERT_TRUE(Notice(kFailureText));
+    ASSERT_EQ(strip().Objects().size(), 1u) << "after attempt " << attempt;
+    EXPECT_FALSE(strip().Objects()[0].visible) << "a retry shows no strip before it starts it again";
+  }
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  EXPECT_EQ(strip().Objects().size(), 1u);
+}
+
+HANDLE WINAPI RefusingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) {
+  ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+
+TEST_F(AppFlowTest, AWorkerThatCannotStartLeavesApplyUsable) {
+  {
+    api::ScopedOverride<api::types::CreateThread_t> refuse{api::CreateThread, &RefusingCreateThread};
+    Click(ApplyButton);
+  }
+  EXPECT_TRUE(Notice(kFailureText));
+  EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << "no dead end";
+  EXPECT_FALSE(state().applying);
+  Click(ApplyButton);  // a later try starts its worker
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  EXPECT_EQ(launchCount, 2u);
+}
+
+// Each hand-off of the worker to the window thread; a restore (minimise, then restore) is put in
+// front of hand-off number `restoreBefore`.
+int handOffs = 0;
+int restoreBefore = -1;
+api::ScopedOverride<api::types::SendMessageW_t>* handOffOverride = nullptr;
+bool IsHandOffWindow(HWND hwnd) {
+  wchar_t className[32] = {};
+  ::GetClassNameW(hwnd, className, 32);
+  return std::wstring(className) == L"QuorlinWindowThread";
+}
+LRESULT WINAPI RestoringSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!OnWindowThread() && IsHandOffWindow(hwnd) && handOffs++ == restoreBefore) {
+    const std::function<void()> restore = [] {
+      if (!IsWindowLoaded(MainWindow)) return;
+      ::ShowWindow(WindowHandle(MainWindow), SW_MINIMIZE);
+      ::ShowWindow(WindowHandle(MainWindow), SW_RESTORE);
+    };
+    handOffOverride->Previous()(hwnd, message, 0, reinterpret_cast<LPARAM>(&restore));
+  }
+  return handOffOverride->Previous()(hwnd, message, wParam, lParam);
+}
+
+TEST_F(AppFlowTest, ARestoreBetweenAnyTwoStepsOfApplyEndsInTheDoneState) {
+  api::ScopedOverride<api::types::SendMessageW_t> send{api::SendMessageW, &RestoringSend};
+  handOffOverride = &send;
+  handOffs = 0;
+  restoreBefore = -1;
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return !state().applying; }, 10000));
+  const int steps = handOffs;
+  ASSERT_GT(steps, 5);
+  for (restoreBefore = 0; restoreBefore <= steps; ++restoreBefore) {
+    ResetWindowServiceForTesting();
+    state() = ToolState{};
+    launchCount = 0;
+    OpenTool();
+    handOffs = 0;
+    Click(ApplyButton);
+    ASSERT_TRUE(PumpUntil([] { return !state().applying; }, 10000)) << "restore before step " << restoreBefore;
+    PumpUntil([] { return false; }, 30);
+    EXPECT_TRUE(state().applied) << "restore before step " << restoreBefore;
+    EXPECT_EQ(Background(), Picture(resources::DoneBackground())) << "restore before step " << restoreBefore;
+    EXPECT_EQ(WindowHandle(ApplyButton), nullptr) << "restore before step " << restoreBefore;
+    EXPECT_FALSE(GetControlProperty(LogOffButton, kPropDisabled).Flag()) << "restore before step " << restoreBefore;
+    EXPECT_EQ(GetControlProperty(LogOffButton, kPropTop).Number(), 437) << "restore before step " << restoreBefore;
+    EXPECT_TRUE(Notice(kNoticeText)) << "restore before step " << restoreBefore;
+  }
 }
 
 TEST_F(AppFlowTest, AProgramThatCannotStartIsAFailureToo) {
@@ -425,6 +516,18 @@ TEST_F(AppFlowTest, TheCloseGlyphClosesTheTool) {
   Click(CloseButton);
   PumpUntil([] { return !IsWindowLoaded(MainWindow); });
   EXPECT_FALSE(IsWindowLoaded(MainWindow));
+}
+
+TEST_F(AppFlowTest, TheTaskbarMenusMinimiseRestoreAndCloseWork) {
+  HWND main = WindowHandle(MainWindow);
+  ::SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(::IsIconic(main));
+  ::SendMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(::IsIconic(main));
+  ::SendMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PumpUntil([] { return !IsWindowLoaded(MainWindow); });
+  EXPECT_FALSE(IsWindowLoaded(MainWindow)) << "Close closes like Esc";
+  EXPECT_FALSE(IsWindowLoaded(OverlayWindow));
 }
 
 }  // namespace
