@@ -881,6 +881,13 @@ def check_no_key_colour(name, img):
 # Preview (not shipped)
 
 
+def project_version():
+    """The program's version, kept in the file VERSION at the top of the tree."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "VERSION"), encoding="utf-8") as version:
+        return version.readline().strip()
+
+
 def preview(pictures, path):
     def compose(bg, button_prefix, notice, strip_frame):
         img = bg.copy().convert("RGBA")
@@ -890,7 +897,7 @@ def preview(pictures, path):
         img.alpha_composite(pictures["close_normal"], CLOSE_SPOT)
         img = img.convert("RGB")
         vx, vy, vw, vh = VERSION_RECT
-        img = draw_text(img, (vx, vy + vh // 2), "版本号：V1.0.0.1", font(10), (192, 192, 192), anchor="lm")
+        img = draw_text(img, (vx, vy + vh // 2), "版本号：V" + project_version(), font(10), (192, 192, 192), anchor="lm")
         if notice:
             nx, ny, nw, nh = NOTICE_RECT
             clip = Image.new("RGB", (nw, nh))

@@ -16,8 +16,8 @@ cd "$ROOT"
 
 die() { echo "release.sh: ERROR: $*" >&2; exit 1; }
 
-VERSION=$(sed -n 's/^project(Quorlin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[[ -n $VERSION ]] || die "no project version in CMakeLists.txt"
+VERSION=$(head -n 1 VERSION)
+[[ -n $VERSION ]] || die "no version in the file VERSION"
 [[ -f README.md ]] || die "README.md is missing (it goes into the zip)"
 
 if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then

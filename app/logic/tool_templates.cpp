@@ -1,6 +1,7 @@
 #include "app/logic/tool_templates.h"
 
 #include "app/logic/tool_ids.h"
+#include "app/version.h"
 #include "platform/logic/trans_label_model.h"
 
 namespace quorlin::app {
@@ -109,7 +110,7 @@ WindowTemplate OverlayWindowTemplate(const ToolHandlers& handlers) {
   window.onCreated = handlers.onOverlayCreated;
 
   window.controls.push_back(Label(kNoticeLabelId, "透明标签3", 504, 392, 264, 32, 0xFFFFFF, -16, "透明标签3"));
-  window.controls.push_back(Label(kVersionLabelId, "透明标签2", 701, 493, 89, 32, 0xC0C0C0, -10, "版本号：V1.0.0.1"));
+  window.controls.push_back(Label(kVersionLabelId, "透明标签2", 701, 493, 89, 32, 0xC0C0C0, -10, "版本号：V" QUORLIN_VERSION));
   window.controls.push_back(Label(kSpareLabelId, "透明标签1", 432, 559, 392, 32, 0xFFFFFF, -16, ""));
 
   ControlTemplate box = Control(kProgressBoxId, "动画框1", ControlKind::CartoonBox, 480, 16, 32, 32);

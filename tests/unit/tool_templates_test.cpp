@@ -1,4 +1,5 @@
 #include "app/logic/tool_templates.h"
+#include "app/version.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +90,7 @@ TEST(ToolTemplates, OverlayLabelsCarryTheirDesignValues) {
     const char* caption;
   } labels[] = {
       {kNoticeLabelId, 504, 392, 264, 32, 0xFFFFFF, -16, "透明标签3"},
-      {kVersionLabelId, 701, 493, 89, 32, 0xC0C0C0, -10, "版本号：V1.0.0.1"},
+      {kVersionLabelId, 701, 493, 89, 32, 0xC0C0C0, -10, "版本号：V" QUORLIN_VERSION},
       {kSpareLabelId, 432, 559, 392, 32, 0xFFFFFF, -16, ""},
   };
   for (const auto& e : labels) {

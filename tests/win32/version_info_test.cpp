@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
+
 namespace quorlin::testing {
 namespace {
 
@@ -145,8 +147,8 @@ TEST_F(VersionInfoTest, ChineseAndEnglishTablesCarryTheBilingualTexts) {
   for (const wchar_t* table : {L"080404b0", L"040904b0"}) {
     SCOPED_TRACE(Narrow(table));
     EXPECT_EQ(String(table, L"ProductName"), L"Quorlin");
-    EXPECT_EQ(String(table, L"FileVersion"), L"1.0.0.1");
-    EXPECT_EQ(String(table, L"ProductVersion"), L"1.0.0.1");
+    EXPECT_EQ(String(table, L"FileVersion"), L"" QUORLIN_VERSION);
+    EXPECT_EQ(String(table, L"ProductVersion"), L"" QUORLIN_VERSION);
     EXPECT_EQ(String(table, L"FileDescription"),
               L"Quorlin 显示缩放调整工具 / Quorlin display scaling tool");
     EXPECT_EQ(String(table, L"OriginalFilename"), kProductFileName);
