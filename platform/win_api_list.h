@@ -34,6 +34,7 @@
   X(Kernel32, GlobalLock)                \
   X(Kernel32, GlobalUnlock)              \
   X(Kernel32, MultiByteToWideChar)       \
+  X(Kernel32, SetDefaultDllDirectories)  \
   X(Kernel32, SetLastError)              \
   X(Kernel32, SetSystemPowerState)       \
   X(Kernel32, Sleep)                     \

@@ -3,6 +3,7 @@
 // and replaced by a harmless stand-in that exits with the code the test chose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "app/tool_state.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
+#include "platform/dll_search.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "resources/image_resources.h"
@@ -339,6 +341,42 @@ TEST_F(AppFlowTest, LogOffForcesTheLogOffAndClosesEvenWhenRefused) {
   PumpUntil([] { return !IsWindowLoaded(MainWindow); });
   EXPECT_FALSE(IsWindowLoaded(MainWindow));
   EXPECT_FALSE(IsWindowLoaded(OverlayWindow));
+}
+
+std::vector<std::string> startCalls;
+BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags) {
+  startCalls.push_back("search " + std::to_string(flags));
+  return TRUE;
+}
+api::types::CreateWindowExA_t realCreateWindowExA = nullptr;
+api::types::CreateWindowExW_t realCreateWindowExW = nullptr;
+HWND WINAPI RecordingCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int w,
+                                     int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  startCalls.push_back("window");
+  return realCreateWindowExA(exStyle, className, title, style, x, y, w, h, parent, menu, instance, param);
+}
+HWND WINAPI RecordingCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int w,
+                                     int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  startCalls.push_back("window");
+  return realCreateWindowExW(exStyle, className, title, style, x, y, w, h, parent, menu, instance, param);
+}
+
+TEST_F(AppFlowTest, TheStartLimitsTheDllSearchBeforeAnyWindowExists) {
+  ResetWindowServiceForTesting();
+  state() = ToolState{};
+  startCalls.clear();
+  api::ScopedOverride search(api::SetDefaultDllDirectories, &RecordingSetDefaultDllDirectories);
+  api::ScopedOverride createA(api::CreateWindowExA, &RecordingCreateWindowExA);
+  api::ScopedOverride createW(api::CreateWindowExW, &RecordingCreateWindowExW);
+  realCreateWindowExA = createA.Previous();
+  realCreateWindowExW = createW.Previous();
+  StartTool();
+  ASSERT_TRUE(IsWindowLoaded(MainWindow));
+  ASSERT_GE(startCalls.size(), 2u);
+  EXPECT_EQ(startCalls[0], "search " + std::to_string(LOAD_LIBRARY_SEARCH_SYSTEM32))
+      << "the search is limited first, with the system directory only";
+  EXPECT_EQ(std::count(startCalls.begin(), startCalls.end(), startCalls[0]), 1);
+  EXPECT_EQ(startCalls[1], "window");
 }
 
 TEST_F(AppFlowTest, TheCloseGlyphClosesTheTool) {
