@@ -38,6 +38,7 @@
   X(Kernel32, SetLastError)              \
   X(Kernel32, SetSystemPowerState)       \
   X(Kernel32, Sleep)                     \
+  X(Kernel32, TerminateProcess)          \
   X(Kernel32, TerminateThread)           \
   X(Kernel32, WaitForSingleObject)       \
   X(Kernel32, WideCharToMultiByte)       \

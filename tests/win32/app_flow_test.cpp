@@ -16,6 +16,7 @@
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
 #include "platform/dll_search.h"
+#include "platform/process.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "resources/image_resources.h"
@@ -69,7 +70,7 @@ BOOL WINAPI StandInCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURI
 
 DWORD WINAPI RecordingWait(HANDLE handle, DWORD timeout) {
   DWORD result = ::WaitForSingleObject(handle, timeout);
-  Log(timeout == INFINITE ? "ended" : "waited");
+  Log(result == WAIT_OBJECT_0 ? "ended" : "still running");
   return result;
 }
 
@@ -240,6 +241,36 @@ TEST_F(AppFlowTest, AProgramThatCannotStartIsAFailureToo) {
   ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
   EXPECT_EQ(launchCount, 2u);
   EXPECT_FALSE(state().applied);
+}
+
+std::vector<UINT> terminatedCodes;
+BOOL WINAPI RecordingTerminate(HANDLE process, UINT code) {
+  terminatedCodes.push_back(code);
+  return ::TerminateProcess(process, code);
+}
+
+TEST_F(AppFlowTest, ARegExeThatNeverEndsIsEndedAndCountsAsAFailure) {
+  struct NeverEnds {
+    // The command's own wait runs out; the short wait after the end is answered for real.
+    static DWORD WINAPI Wait(HANDLE handle, DWORD timeout) {
+      if (timeout == kSystemCommandTimeoutMs) {
+        Log("still running");
+        return WAIT_TIMEOUT;
+      }
+      return RecordingWait(handle, timeout);
+    }
+  };
+  terminatedCodes.clear();
+  api::ScopedOverride<api::types::WaitForSingleObject_t> never{api::WaitForSingleObject, &NeverEnds::Wait};
+  api::ScopedOverride<api::types::TerminateProcess_t> terminate{api::TerminateProcess, &RecordingTerminate};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+  PumpUntil([] { return state().workerThread == nullptr; });
+  EXPECT_EQ(terminatedCodes.size(), 1u) << "the hanging reg.exe is ended";
+  EXPECT_EQ(launchCount, 1u) << "the second command does not run";
+  EXPECT_FALSE(state().applied);
+  EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << "Apply is usable again";
+  EXPECT_FALSE(GetControlProperty(ProgressBox, kPropVisible).Flag()) << "the strip is gone";
 }
 
 TEST_F(AppFlowTest, RapidClicksOnApplyStartOneWorker) {
