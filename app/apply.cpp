@@ -5,6 +5,7 @@
 #include "app/apply_state.h"
 #include "app/logic/dpi_levels.h"
 #include "app/logic/tool_ids.h"
+#include "app/scaling_write.h"
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
@@ -59,19 +60,12 @@ void OnOverlay(const std::function<void()>& step) {
   });
 }
 
-bool Succeeded(const CommandResult& result) { return result.started && result.exited && result.exitCode == 0; }
-
-CommandResult RunRegistryCommand(const std::string& commandLine) {
-  // The system's own reg.exe, never one lying next to the tool or in the current directory.
-  return RunSystemCommand(kRegProgram, commandLine, kShowModeHidden);
-}
-
-void ShowFailure() {
-  OnOverlay([] {
+void ShowFailure(const char* notice) {
+  OnOverlay([notice] {
     SetControlProperty(ProgressBox, kPropVisible, false);
     SetControlProperty(RefreshTimer, kPropTimerPeriod, kIdlePeriodMs);
     SetControlProperty(NoticeLabel, kPropVisible, true);
-    SetControlProperty(NoticeLabel, kPropCaption, kFailureText);
+    SetControlProperty(NoticeLabel, kPropCaption, notice);
     skinObjects().form.RefreshForm();
     FinishApply();
     if (WindowHandle(ApplyButton) != nullptr) SetControlProperty(ApplyButton, kPropDisabled, false);
@@ -128,15 +122,13 @@ void ApplySequence(std::int32_t /*unused*/) {
   // The level is read once, here; a radio clicked from now on does not change this Apply.
   std::optional<DpiLevel> level;
   OnWindowThread([&level] { level = FirstSelected(state().levelFlags); });
-  bool written = true;
-  if (level) written = Succeeded(RunRegistryCommand(LogPixelsCommandLine(*level)));
-  if (written) written = Succeeded(RunRegistryCommand(Win8DpiScalingCommandLine()));
+  const WriteOutcome outcome = WriteScaling(level);
   Delay(kPauseMs);
 
-  if (written)
+  if (outcome == WriteOutcome::Written)
     ShowDone();
   else
-    ShowFailure();
+    ShowFailure(FailureNoticeFor(outcome));
   RunOnWindowThread(FinishApply);  // also when the tool was closed meanwhile
 }
 

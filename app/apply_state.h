@@ -5,6 +5,8 @@ namespace quorlin::app {
 
 inline constexpr char kNoticeText[] = "注销前，请注意保存所有打开的文件！";
 inline constexpr char kFailureText[] = "设置失败，请重试！";
+// A failure while the administrator's policy forbids changing the registry: retrying cannot help.
+inline constexpr char kPolicyBlockedText[] = "管理员已禁止修改注册表";
 
 // Runs on the window thread when the worker is done: the worker's handle is no longer needed.
 void FinishApply();

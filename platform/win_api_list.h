@@ -145,6 +145,7 @@
   X(Advapi32, AdjustTokenPrivileges)     \
   X(Advapi32, LookupPrivilegeValueA)     \
   X(Advapi32, OpenProcessToken)          \
+  X(Advapi32, RegGetValueW)              \
   /* comctl32 */                         \
   X(Comctl32, InitCommonControlsEx)      \
   /* GdiPlus.dll (flat API) */           \
