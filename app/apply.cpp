@@ -5,6 +5,7 @@
 #include "app/apply_state.h"
 #include "app/logic/dpi_levels.h"
 #include "app/logic/tool_ids.h"
+#include "app/scaling_write.h"
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
@@ -59,13 +60,6 @@ void OnOverlay(const std::function<void()>& step) {
     EnsureOverlay();
     step();
   });
-}
-
-bool Succeeded(const CommandResult& result) { return result.started && result.exited && result.exitCode == 0; }
-
-CommandResult RunRegistryCommand(const std::string& commandLine) {
-  // The system's own reg.exe, never one lying next to the tool or in the current directory.
-  return RunSystemCommand(kRegProgram, commandLine, kShowModeHidden);
 }
 
 // The strip object of an earlier try, when the box still holds it (a reopened overlay has a new,
@@ -149,13 +143,12 @@ void ApplySequence(std::int32_t /*unused*/) {
   std::optional<DpiLevel> level;
   OnWindowThread([&level] { level = FirstSelected(state().levelFlags); });
   if (level) {
-    bool written = Succeeded(RunRegistryCommand(LogPixelsCommandLine(*level)));
-    if (written && ToolOpen()) written = Succeeded(RunRegistryCommand(Win8DpiScalingCommandLine()));
+    const WriteOutcome outcome = WriteScaling(*level, ToolOpen);
     Delay(kPauseMs);
-    if (written)
+    if (outcome == WriteOutcome::Written)
       OnWindowThread(ShowDone);
     else
-      OnWindowThread([] { ShowFailure(kFailureText); });
+      OnWindowThread([outcome] { ShowFailure(FailureNoticeFor(outcome)); });
   }
   // The worker's last step, also when the tool was closed meanwhile: from now on Apply may start
   // another worker.

@@ -5,5 +5,7 @@ namespace quorlin::app {
 
 inline constexpr char kNoticeText[] = "注销前，请注意保存所有打开的文件！";
 inline constexpr char kFailureText[] = "设置失败，请重试！";
+// A failure while the administrator's policy forbids changing the registry: retrying cannot help.
+inline constexpr char kPolicyBlockedText[] = "管理员已禁止修改注册表";
 
 }  // namespace quorlin::app

@@ -6,6 +6,7 @@
 #include "app/logic/tool_templates.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
+#include "platform/dll_search.h"
 #include "platform/fatal_error.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
@@ -93,8 +94,13 @@ void OpenTool() {
   if (!LoadWindow(MainWindow)) FatalError("载入启动窗口失败");
 }
 
-int RunTool() {
+void StartTool() {
+  RestrictDllSearch();  // skipped where the system lacks it
   OpenTool();
+}
+
+int RunTool() {
+  StartTool();
   return RunMessageLoop();
 }
 

@@ -29,7 +29,11 @@ void OnLogOffClick();
 // Registers both window templates with the window service and opens MainWindow; ends the program
 // with the fatal error when the main window cannot be created.
 void OpenTool();
-// OpenTool, then the message loop until MainWindow is gone; returns the loop's exit code.
+// The program's start: limits the DLL search to the system directory before anything can load a
+// library by name (GDI+, Common Controls 6 and the shell's uxtheme.dll, dwmapi.dll...), then OpenTool.
+void StartTool();
+// StartTool, then the message loop until MainWindow is gone; returns the loop's exit code. The first
+// thing WinMain does.
 int RunTool();
 
 }  // namespace quorlin::app

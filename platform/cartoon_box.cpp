@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
@@ -21,7 +22,7 @@ constexpr UINT kStartTicksMessage = WM_USER + 1;
 
 // Bounds for pictures decoded by GDI+, as for GIFs.
 constexpr UINT kMaxPictureSide = 16384;
-constexpr std::uint64_t kMaxPicturePixels = 16u * 1024 * 1024;
+constexpr std::uint64_t kMaxPicturePixels = 4u * 1024 * 1024;  // 16 MB of 32-bit pixels, as for a GIF
 
 // Boxes by window, so that any handle can be asked safely (another window's gives null).
 struct BoxRegistry {
@@ -154,7 +155,11 @@ void CartoonBox::SetObjectPicture(ObjectId id, std::optional<std::span<const std
   std::shared_ptr<const FrameSet> picture;
   if (bytes) {
     if (auto decoded = DecodeFrameSet(*bytes, colourKey, DecodeWithGdiplus)) {
-      picture = std::make_shared<const FrameSet>(std::move(*decoded));
+      try {
+        picture = std::make_shared<const FrameSet>(std::move(*decoded));
+      } catch (const std::bad_alloc&) {
+        // No memory left for the picture's record: the object stays without a picture.
+      }
     }
   }
   CatchUp();

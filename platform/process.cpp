@@ -40,11 +40,22 @@ bool IsBareFileName(const std::string& name) {
   return !name.empty() && name.find_first_of("\\/:") == std::string::npos;
 }
 
-std::string SystemDirectoryPath(const std::string& fileName) {
+std::string SystemDirectory() {
   char directory[MAX_PATH];
   UINT length = api::GetSystemDirectoryA(directory, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(directory, length) + "\\" + fileName;
+  return std::string(directory, length);
+}
+
+// A program that has not ended when the wait ran out is ended here: a hanging reg.exe must not keep
+// the tool waiting, nor linger after it. The short wait lets the end take effect before the
+// handles close.
+constexpr DWORD kTerminatedExitCode = 1;
+constexpr DWORD kEndAfterTerminateMs = 5000;
+
+void EndProcess(HANDLE process) {
+  api::TerminateProcess(process, kTerminatedExitCode);
+  api::WaitForSingleObject(process, kEndAfterTerminateMs);
 }
 
 struct ThreadStart {
@@ -82,24 +93,33 @@ bool RunCommandLine(const std::string& commandLine, bool wait, ShowMode showMode
 }
 
 CommandResult RunSystemCommand(const std::string& programFileName, const std::string& commandLine,
-                               ShowMode showMode) {
+                               ShowMode showMode, std::uint32_t timeoutMs) {
   CommandResult result;
   if (!IsBareFileName(programFileName)) return result;
-  std::string program = SystemDirectoryPath(programFileName);
-  if (program.empty()) return result;
+  const std::string directory = SystemDirectory();
+  if (directory.empty()) return result;
+  const std::string program = directory + "\\" + programFileName;
 
+  // No console window at all (hidden is not enough for a console program: its console could still
+  // flash up), and the system directory as the working directory, so nothing is looked up in a
+  // folder the user happened to start the tool from.
   STARTUPINFOA startup = StartupRecord(showMode);
   PROCESS_INFORMATION info{};
   std::vector<char> command = WritableCopy(commandLine);
-  if (!api::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &info)) {
+  if (!api::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                           directory.c_str(), &startup, &info)) {
     return result;
   }
   ProcessHandles handles(info);
   result.started = true;
+  const DWORD waited = api::WaitForSingleObject(handles.process.get(), timeoutMs);
+  if (waited == WAIT_TIMEOUT) {
+    result.timedOut = true;
+    EndProcess(handles.process.get());
+    return result;
+  }
   DWORD exitCode = 0;
-  if (api::WaitForSingleObject(handles.process.get(), INFINITE) == WAIT_OBJECT_0 &&
-      api::GetExitCodeProcess(handles.process.get(), &exitCode)) {
+  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(handles.process.get(), &exitCode)) {
     result.exited = true;
     result.exitCode = exitCode;
   }

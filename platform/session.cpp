@@ -53,7 +53,11 @@ bool EnableShutdownPrivilege() { return EnableShutdownPrivilege(IsNtFamily()); }
 bool ExitSession(ExitKind kind, bool force) {
   if (kind < kExitShutDown || kind > kExitHibernate) return false;
   bool ntFamily = IsNtFamily();
-  if (!EnableShutdownPrivilege(ntFamily)) return false;
+  // Ending one's own session needs no privilege: accounts that cannot enable it (Remote Desktop
+  // hosts, locked-down PCs) can still log off. Shutting the machine down or changing its power
+  // state does need it.
+  bool privileged = EnableShutdownPrivilege(ntFamily);
+  if (!privileged && kind != kExitLogOff) return false;
 
   ExitSessionPlan plan = PlanExitSession(kind, force, ntFamily);
   switch (plan.call) {

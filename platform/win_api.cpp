@@ -26,23 +26,31 @@ class LastErrorKeeper {
   DWORD saved_;
 };
 
+}  // namespace
+
 // Loads by full path from the system directory: never from the program's folder or the current
 // directory, where a planted DLL of the same name could lie.
-HMODULE LoadFromSystemDirectory(const char* fileName) {
+HMODULE LoadSystemLibrary(const char* fileName, LibraryLoader load) {
   wchar_t directory[MAX_PATH];
   UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
   std::wstring path(directory, length);
   path += L'\\';
   for (const char* c = fileName; *c != '\0'; ++c) path += static_cast<wchar_t>(*c);
-  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module = load(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+    module = load(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  return module;
 }
+
+namespace {
 
 HMODULE ModuleFor(Library library) {
   auto& slot = loadedModules[static_cast<int>(library)];
   HMODULE module = slot.load(std::memory_order_acquire);
   if (module == nullptr) {
-    module = LoadFromSystemDirectory(LibraryFileName(library));
+    module = LoadSystemLibrary(LibraryFileName(library));
     if (module != nullptr) slot.store(module, std::memory_order_release);
   }
   return module;
@@ -63,16 +71,18 @@ const char* LibraryFileName(Library library) {
   return "";
 }
 
+void* TryResolve(Library library, const char* name) {
+  LastErrorKeeper keepLastError;
+  HMODULE module = ModuleFor(library);
+  return module != nullptr ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
+}
+
 void* Resolve(Library library, const char* name) {
-  FARPROC address = nullptr;
-  {
-    LastErrorKeeper keepLastError;
-    if (HMODULE module = ModuleFor(library)) address = ::GetProcAddress(module, name);
-  }
+  void* address = TryResolve(library, name);
   if (address == nullptr) {
     FatalError(std::string("无法找到指定DLL库文件“") + LibraryFileName(library) + "”中的输出命令“" + name + "”");
   }
-  return reinterpret_cast<void*>(address);
+  return address;
 }
 
 }  // namespace quorlin::platform::api

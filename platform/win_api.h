@@ -27,6 +27,15 @@ const char* LibraryFileName(Library library);
 // library or function ends the program with the fatal error. Preserves the thread's last error, so a
 // first call through the table never disturbs a GetLastError that follows it.
 void* Resolve(Library library, const char* name);
+// The same lookup, but null instead of the fatal error, for the few functions older systems lack.
+void* TryResolve(Library library, const char* name);
+
+// Loads `fileName` from the system directory by full path, its own imports searched there too
+// (LOAD_LIBRARY_SEARCH_SYSTEM32). A system that refuses that flag (ERROR_INVALID_PARAMETER: without
+// the KB2533623 update) gets the older LOAD_WITH_ALTERED_SEARCH_PATH. `load` is the loader to call,
+// replaceable for tests; the table itself cannot go through the table to load its libraries.
+using LibraryLoader = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
+HMODULE LoadSystemLibrary(const char* fileName, LibraryLoader load = &::LoadLibraryExW);
 
 template <typename Fn>
 class Slot {
@@ -45,6 +54,17 @@ class Slot {
     if (fn == nullptr) {
       fn = reinterpret_cast<Fn>(Resolve(library_, name_));
       fn_.store(fn, std::memory_order_release);
+    }
+    return fn;
+  }
+
+  // For an entry that may be missing on older systems: null instead of the fatal error. An entry
+  // replaced by a test is returned as it is.
+  Fn TryGet() const {
+    Fn fn = fn_.load(std::memory_order_acquire);
+    if (fn == nullptr) {
+      fn = reinterpret_cast<Fn>(TryResolve(library_, name_));
+      if (fn != nullptr) fn_.store(fn, std::memory_order_release);
     }
     return fn;
   }

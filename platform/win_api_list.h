@@ -34,9 +34,11 @@
   X(Kernel32, GlobalLock)                \
   X(Kernel32, GlobalUnlock)              \
   X(Kernel32, MultiByteToWideChar)       \
+  X(Kernel32, SetDefaultDllDirectories)  \
   X(Kernel32, SetLastError)              \
   X(Kernel32, SetSystemPowerState)       \
   X(Kernel32, Sleep)                     \
+  X(Kernel32, TerminateProcess)          \
   X(Kernel32, TerminateThread)           \
   X(Kernel32, WaitForSingleObject)       \
   X(Kernel32, WideCharToMultiByte)       \
@@ -143,6 +145,7 @@
   X(Advapi32, AdjustTokenPrivileges)     \
   X(Advapi32, LookupPrivilegeValueA)     \
   X(Advapi32, OpenProcessToken)          \
+  X(Advapi32, RegGetValueW)              \
   /* comctl32 */                         \
   X(Comctl32, InitCommonControlsEx)      \
   /* GdiPlus.dll (flat API) */           \

@@ -56,8 +56,10 @@ for t in "${targets[@]}"; do
   work=$RUN/corpus/$t log=$RUN/logs/$t.log
   mkdir -p "$work"
   echo "---- $t: ${each}s"
-  # New inputs go to the first directory only; the seeds stay untouched.
-  "$BUILD/$t" -max_total_time="$each" -timeout=25 -rss_limit_mb=2560 -max_len=16384 \
+  # New inputs go to the first directory only; the seeds stay untouched. The memory limits keep
+  # the decoders' budget proven: no single allocation beyond 48 MB (a picture's frames may take
+  # 16 MB), and the whole run within 1 GB including the sanitizers' own bookkeeping.
+  "$BUILD/$t" -max_total_time="$each" -timeout=25 -rss_limit_mb=1024 -malloc_limit_mb=48 -max_len=16384 \
     -dict="$DICT" -print_final_stats=1 -artifact_prefix="$RUN/artifacts/$t-" \
     "$work" "$SEEDS/$t" >"$log" 2>&1
   rc=$?

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 namespace quorlin::platform {
@@ -377,7 +378,10 @@ std::optional<FrameSet> DecodeGif(std::span<const std::uint8_t> data, std::int32
   const int canvasWidth = parsed.info.width;
   const std::size_t canvasPixels =
       static_cast<std::size_t>(canvasWidth) * static_cast<std::size_t>(parsed.info.height);
-  if (parsed.blocks.size() > limits.maxTotalPixels / canvasPixels) return std::nullopt;
+  const std::size_t frameBytes = canvasPixels * sizeof(std::uint32_t);
+  if (frameBytes > limits.maxFrameBytes || parsed.blocks.size() > limits.maxFrameBytes / frameBytes) {
+    return std::nullopt;
+  }
 
   FrameSet result;
   result.width = canvasWidth;
@@ -436,11 +440,15 @@ std::optional<FrameSet> DecodeGif(std::span<const std::uint8_t> data, std::int32
 std::optional<FrameSet> DecodeFrameSet(std::span<const std::uint8_t> data, std::int32_t colourKey,
                                        const PlatformPictureDecoder& platformDecoder) {
   std::optional<FrameSet> picture;
-  if (LooksLikeGif(data)) {
-    picture = DecodeGif(data, colourKey);
-  } else if (platformDecoder && !data.empty()) {
-    picture = platformDecoder(data);
-    if (picture) ApplyColourKey(*picture, colourKey);
+  try {
+    if (LooksLikeGif(data)) {
+      picture = DecodeGif(data, colourKey);
+    } else if (platformDecoder && !data.empty()) {
+      picture = platformDecoder(data);
+      if (picture) ApplyColourKey(*picture, colourKey);
+    }
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // a picture too big for the memory there is: no picture, not the end
   }
   if (!picture || !picture->Usable()) return std::nullopt;
   return picture;

@@ -40,11 +40,12 @@ struct GifInfo {
   bool complete = false;          // the trailer was reached (false: the input stopped early)
 };
 
-// Bounds that keep hostile dimensions from exhausting memory.
+// Bounds that keep hostile dimensions from exhausting memory: a GIF of 100 bytes can name a huge
+// logical screen and many frames, each of which becomes a full copy of that screen.
 struct GifLimits {
-  int maxSide = 16384;                            // logical screen width or height
-  std::size_t maxCanvasPixels = 16u * 1024 * 1024;  // logical screen width * height
-  std::size_t maxTotalPixels = 64u * 1024 * 1024;   // canvas pixels * frame count
+  int maxSide = 16384;                             // logical screen width or height
+  std::size_t maxCanvasPixels = 4u * 1024 * 1024;  // logical screen width * height
+  std::size_t maxFrameBytes = 16u * 1024 * 1024;   // canvas pixels * 4 bytes * frame count
 };
 
 // Reads the block structure without decoding pixel data. Gives nullopt for structural damage, for
@@ -64,7 +65,8 @@ using PlatformPictureDecoder =
     std::function<std::optional<FrameSet>(std::span<const std::uint8_t>)>;
 
 // GIF data goes to DecodeGif, everything else to `platformDecoder`. The result is always usable
-// (FrameSet::Usable) or nullopt, with the colour key applied to every frame.
+// (FrameSet::Usable) or nullopt, with the colour key applied to every frame. Memory running out
+// while decoding (std::bad_alloc) gives nullopt like any undecodable picture.
 std::optional<FrameSet> DecodeFrameSet(std::span<const std::uint8_t> data, std::int32_t colourKey,
                                        const PlatformPictureDecoder& platformDecoder);
 

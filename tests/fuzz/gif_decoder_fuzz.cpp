@@ -110,12 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Tight limits must turn away whatever exceeds them and never give a larger picture.
-  const GifLimits tight{64, 64 * 32, 64 * 32 * 4};
+  const GifLimits tight{64, 64 * 32, 64 * 32 * 4 * sizeof(std::uint32_t)};
   if (const auto small = DecodeGif(bytes, key, tight)) {
     FUZZ_CHECK(small->width <= tight.maxSide && small->height <= tight.maxSide);
     FUZZ_CHECK(static_cast<std::size_t>(small->width) * small->height <= tight.maxCanvasPixels);
-    FUZZ_CHECK(static_cast<std::size_t>(small->width) * small->height * small->frames.size() <=
-               tight.maxTotalPixels);
+    FUZZ_CHECK(static_cast<std::size_t>(small->width) * small->height * small->frames.size() *
+                   sizeof(std::uint32_t) <=
+               tight.maxFrameBytes);
     FUZZ_CHECK(gif.has_value() && small->frames.size() == gif->frames.size());
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -524,12 +525,51 @@ TEST(GifMalformedTest, DamageAfterGoodImagesRejectsThePicture) {
 }
 
 TEST(GifMalformedTest, TotalPixelBudgetIsEnforced) {
-  const Bytes gif = BuildGif(ThreeFrameGif());  // 3 frames of 12 pixels
+  const Bytes gif = BuildGif(ThreeFrameGif());  // 3 frames of 12 pixels, 4 bytes each
   GifLimits limits;
-  limits.maxTotalPixels = 36;
+  limits.maxFrameBytes = 144;
   EXPECT_TRUE(DecodeGif(gif, kColourKeyNone, limits));
-  limits.maxTotalPixels = 35;
+  limits.maxFrameBytes = 143;
   EXPECT_FALSE(DecodeGif(gif, kColourKeyNone, limits));
+}
+
+// A tiny file naming a large logical screen: every frame is a full copy of that screen.
+Bytes TinyImagesOnAScreenOf(int width, int height, int frames) {
+  TestGif layout{width, height, kPalette, {}};
+  for (int i = 0; i < frames; ++i) layout.images.push_back(Filled(0, 0, 1, 1, 1));
+  return BuildGif(layout);
+}
+
+TEST(GifMalformedTest, FramesBeyondSixteenMegabytesAreRefusedByDefault) {
+  const struct {
+    int width, height, frames;
+    bool decodes;
+  } cases[] = {
+      {65535, 65535, 8, false},  // 16 GB of frames from a file of about 100 bytes
+      {4096, 4096, 1, false},    // one frame of 64 MB
+      {2048, 2048, 2, false},    // 32 MB
+      {1024, 1024, 5, false},    // 20 MB
+      {1024, 1024, 4, true},     // exactly 16 MB
+      {800, 6, 4, true},         // the progress strip's size
+  };
+  for (const auto& c : cases) {
+    const Bytes gif = TinyImagesOnAScreenOf(c.width, c.height, c.frames);
+    EXPECT_LT(gif.size(), 300u) << "a file of a few hundred bytes";
+    const auto set = DecodeGif(gif, kColourKeyNone);
+    EXPECT_EQ(set.has_value(), c.decodes) << c.width << "x" << c.height << " x " << c.frames;
+    EXPECT_EQ(DecodeFrameSet(gif, kColourKeyNone, {}).has_value(), c.decodes);
+    if (set) {
+      EXPECT_EQ(set->frames.size(), static_cast<std::size_t>(c.frames));
+    }
+  }
+}
+
+TEST(DecodeFrameSetTest, RunningOutOfMemoryGivesNoPicture) {
+  const PlatformPictureDecoder exhausted = [](std::span<const std::uint8_t>) -> std::optional<FrameSet> {
+    throw std::bad_alloc();
+  };
+  const Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0};
+  EXPECT_FALSE(DecodeFrameSet(png, kColourKeyNone, exhausted));
 }
 
 TEST(GifTruncationTest, EveryPrefixGivesNothingOrTheCompleteFramesSoFar) {

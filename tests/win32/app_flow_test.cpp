@@ -1,9 +1,13 @@
 // The tool's own story against real windows: start-up, level selection, Apply, failure, log-off.
 // reg.exe never really runs here (it would change the test prefix's scaling): each launch is recorded
-// and replaced by a harmless stand-in that exits with the code the test chose.
+// and replaced by a harmless stand-in that exits with the code the test chose, and what a successful
+// launch would have written goes into a fake registry that RegGetValueW reads back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +19,8 @@
 #include "platform/cartoon_box.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
+#include "platform/dll_search.h"
+#include "platform/process.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "platform/window_thread.h"
@@ -31,6 +37,14 @@ std::mutex eventsLock;
 std::vector<std::string> events;
 std::vector<int> exitCodes;  // for the launches in order; 0 when the list runs out
 size_t launchCount = 0;
+bool standInWrites = true;  // a successful stand-in writes the value its command line names
+
+// "subkey|value" of HKEY_CURRENT_USER -> REG_DWORD data.
+std::map<std::string, DWORD> fakeRegistry;
+const std::string kLogPixels = "Control Panel\\Desktop|LogPixels";
+const std::string kWin8DpiScaling = "Control Panel\\Desktop|Win8DpiScaling";
+const std::string kDisableRegistryTools =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System|DisableRegistryTools";
 
 void Log(const std::string& event) {
   std::lock_guard<std::mutex> lock(eventsLock);
@@ -56,6 +70,12 @@ BOOL WINAPI StandInCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURI
     events.push_back(std::string("run ") + (application ? application : "(none)") + " | " + commandLine);
     code = launchCount < exitCodes.size() ? exitCodes[launchCount] : 0;
     ++launchCount;
+    const std::string line = commandLine;
+    const size_t name = line.find("/v "), data = line.find("/d ");
+    if (code == 0 && standInWrites && name != std::string::npos && data != std::string::npos) {
+      fakeRegistry["Control Panel\\Desktop|" + line.substr(name + 3, line.find(' ', name + 3) - name - 3)] =
+          std::stoul(line.substr(data + 3));
+    }
   }
   if (code < 0) {
     ::SetLastError(ERROR_FILE_NOT_FOUND);
@@ -69,8 +89,30 @@ BOOL WINAPI StandInCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURI
 
 DWORD WINAPI RecordingWait(HANDLE handle, DWORD timeout) {
   DWORD result = ::WaitForSingleObject(handle, timeout);
-  Log(timeout == INFINITE ? "ended" : "waited");
+  Log(result == WAIT_OBJECT_0 ? "ended" : "still running");
   return result;
+}
+
+std::string Ascii(LPCWSTR text) {
+  std::string out;
+  for (; text != nullptr && *text != L'\0'; ++text) out += static_cast<char>(*text);
+  return out;
+}
+
+LSTATUS WINAPI FakeRegGetValue(HKEY root, LPCWSTR subKey, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data,
+                               LPDWORD size) {
+  EXPECT_EQ(root, HKEY_CURRENT_USER);
+  EXPECT_EQ(flags, static_cast<DWORD>(RRF_RT_REG_DWORD));
+  const std::string name = Ascii(value);
+  Log("read " + name);
+  std::lock_guard<std::mutex> lock(eventsLock);
+  const auto it = fakeRegistry.find(Ascii(subKey) + "|" + name);
+  if (it == fakeRegistry.end()) return ERROR_FILE_NOT_FOUND;
+  if (type != nullptr) *type = REG_DWORD;
+  if (data == nullptr || size == nullptr || *size < sizeof(DWORD)) return ERROR_MORE_DATA;
+  *static_cast<DWORD*>(data) = it->second;
+  *size = sizeof(DWORD);
+  return ERROR_SUCCESS;
 }
 
 VOID WINAPI RecordingSleep(DWORD milliseconds) { Log("pause " + std::to_string(milliseconds)); }
@@ -93,6 +135,8 @@ class AppFlowTest : public ::testing::Test {
     events.clear();
     exitCodes.clear();
     launchCount = 0;
+    standInWrites = true;
+    fakeRegistry.clear();
     exitWindowsCalls = 0;
     OpenTool();
   }
@@ -114,6 +158,7 @@ class AppFlowTest : public ::testing::Test {
   api::ScopedOverride<api::types::WaitForSingleObject_t> wait{api::WaitForSingleObject, &RecordingWait};
   api::ScopedOverride<api::types::Sleep_t> sleep{api::Sleep, &RecordingSleep};
   api::ScopedOverride<api::types::ExitWindowsEx_t> exitWindows{api::ExitWindowsEx, &RecordingExitWindows};
+  api::ScopedOverride<api::types::RegGetValueW_t> regGetValue{api::RegGetValueW, &FakeRegGetValue};
 };
 
 TEST_F(AppFlowTest, StartUpShowsTheReadyState) {
@@ -223,9 +268,11 @@ TEST_F(AppFlowTest, ApplyAt150RunsBothCommandsInTurnAndEndsInTheDoneState) {
       "ended",
       "run " + reg + " | reg.exe add \"HKCU\\Control Panel\\Desktop\" /v Win8DpiScaling /t REG_DWORD /d 1 /f",
       "ended",
+      "read LogPixels",
+      "read Win8DpiScaling",
       "pause 2000",
   };
-  EXPECT_EQ(Events(), expected);
+  EXPECT_EQ(Events(), expected) << "both values are read back before the done state";
 
   EXPECT_EQ(WindowHandle(ApplyButton), nullptr) << "the Apply button window is closed";
   EXPECT_FALSE(GetControlProperty(LogOffButton, kPropDisabled).Flag());
@@ -409,6 +456,106 @@ TEST_F(AppFlowTest, AProgramThatCannotStartIsAFailureToo) {
   EXPECT_FALSE(state().applied);
 }
 
+TEST_F(AppFlowTest, ValuesThatDoNotReadBackAsWrittenAreAFailure) {
+  const struct {
+    const char* what;
+    std::optional<DWORD> logPixels, win8DpiScaling;  // what the registry holds after both commands
+  } cases[] = {
+      {"exit code 0 but nothing written", std::nullopt, std::nullopt},
+      {"LogPixels missing", std::nullopt, 1},
+      {"LogPixels of another level", 96, 1},
+      {"Win8DpiScaling missing", 144, std::nullopt},
+      {"Win8DpiScaling 0", 144, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetWindowServiceForTesting();
+    state() = ToolState{};
+    OpenTool();
+    Click({kMainWindowId, kRadio150});
+    standInWrites = false;
+    {
+      std::lock_guard<std::mutex> lock(eventsLock);
+      fakeRegistry.clear();
+      if (c.logPixels) fakeRegistry[kLogPixels] = *c.logPixels;
+      if (c.win8DpiScaling) fakeRegistry[kWin8DpiScaling] = *c.win8DpiScaling;
+    }
+    launchCount = 0;
+    Click(ApplyButton);
+    ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+    PumpUntil([] { return !state().applying; });
+    EXPECT_EQ(launchCount, 2u) << "both commands ran and reported success";
+    EXPECT_FALSE(state().applied) << "no done state";
+    EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << "the user can retry";
+    EXPECT_EQ(Background(), Picture(resources::IntroBackground()));
+  }
+}
+
+TEST_F(AppFlowTest, AFailureWhileThePolicyForbidsRegistryChangesSaysSo) {
+  const struct {
+    std::optional<DWORD> policy;
+    const char* notice;
+  } cases[] = {
+      {1, kPolicyBlockedText}, {2, kPolicyBlockedText}, {0, kFailureText}, {3, kFailureText}, {std::nullopt, kFailureText},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.policy ? std::to_string(*c.policy) : "no policy value");
+    ResetWindowServiceForTesting();  // a fresh tool: no notice left from the case before
+    state() = ToolState{};
+    OpenTool();
+    {
+      std::lock_guard<std::mutex> lock(eventsLock);
+      fakeRegistry.erase(kDisableRegistryTools);
+      if (c.policy) fakeRegistry[kDisableRegistryTools] = *c.policy;
+    }
+    exitCodes = {1};  // reg.exe refuses, as it does under the policy
+    launchCount = 0;
+    Click(ApplyButton);
+    ASSERT_TRUE(PumpUntil([&c] { return Notice(c.notice); }, 10000));
+    PumpUntil([] { return !state().applying; });
+    EXPECT_FALSE(state().applied);
+    EXPECT_EQ(launchCount, 1u);
+    EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag());
+  }
+  // The policy is only read to explain a failure: the registry is still written through reg.exe,
+  // and a write that works (the policy lifted meanwhile) ends in the done state.
+  exitCodes.clear();
+  launchCount = 0;
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  EXPECT_EQ(launchCount, 2u);
+}
+
+std::vector<UINT> terminatedCodes;
+BOOL WINAPI RecordingTerminate(HANDLE process, UINT code) {
+  terminatedCodes.push_back(code);
+  return ::TerminateProcess(process, code);
+}
+
+TEST_F(AppFlowTest, ARegExeThatNeverEndsIsEndedAndCountsAsAFailure) {
+  struct NeverEnds {
+    // The command's own wait runs out; the short wait after the end is answered for real.
+    static DWORD WINAPI Wait(HANDLE handle, DWORD timeout) {
+      if (timeout == kSystemCommandTimeoutMs) {
+        Log("still running");
+        return WAIT_TIMEOUT;
+      }
+      return RecordingWait(handle, timeout);
+    }
+  };
+  terminatedCodes.clear();
+  api::ScopedOverride<api::types::WaitForSingleObject_t> never{api::WaitForSingleObject, &NeverEnds::Wait};
+  api::ScopedOverride<api::types::TerminateProcess_t> terminate{api::TerminateProcess, &RecordingTerminate};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+  PumpUntil([] { return !state().applying; });
+  EXPECT_EQ(terminatedCodes.size(), 1u) << "the hanging reg.exe is ended";
+  EXPECT_EQ(launchCount, 1u) << "the second command does not run";
+  EXPECT_FALSE(state().applied);
+  EXPECT_FALSE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << "Apply is usable again";
+  EXPECT_FALSE(GetControlProperty(ProgressBox, kPropVisible).Flag()) << "the strip is gone";
+}
+
 TEST_F(AppFlowTest, RapidClicksOnApplyStartOneWorker) {
   Click(ApplyButton);
   Click(ApplyButton);
@@ -510,6 +657,42 @@ TEST_F(AppFlowTest, LogOffForcesTheLogOffAndClosesEvenWhenRefused) {
   PumpUntil([] { return !IsWindowLoaded(MainWindow); });
   EXPECT_FALSE(IsWindowLoaded(MainWindow));
   EXPECT_FALSE(IsWindowLoaded(OverlayWindow));
+}
+
+std::vector<std::string> startCalls;
+BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags) {
+  startCalls.push_back("search " + std::to_string(flags));
+  return TRUE;
+}
+api::types::CreateWindowExA_t realCreateWindowExA = nullptr;
+api::types::CreateWindowExW_t realCreateWindowExW = nullptr;
+HWND WINAPI RecordingCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int w,
+                                     int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  startCalls.push_back("window");
+  return realCreateWindowExA(exStyle, className, title, style, x, y, w, h, parent, menu, instance, param);
+}
+HWND WINAPI RecordingCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int w,
+                                     int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  startCalls.push_back("window");
+  return realCreateWindowExW(exStyle, className, title, style, x, y, w, h, parent, menu, instance, param);
+}
+
+TEST_F(AppFlowTest, TheStartLimitsTheDllSearchBeforeAnyWindowExists) {
+  ResetWindowServiceForTesting();
+  state() = ToolState{};
+  startCalls.clear();
+  api::ScopedOverride search(api::SetDefaultDllDirectories, &RecordingSetDefaultDllDirectories);
+  api::ScopedOverride createA(api::CreateWindowExA, &RecordingCreateWindowExA);
+  api::ScopedOverride createW(api::CreateWindowExW, &RecordingCreateWindowExW);
+  realCreateWindowExA = createA.Previous();
+  realCreateWindowExW = createW.Previous();
+  StartTool();
+  ASSERT_TRUE(IsWindowLoaded(MainWindow));
+  ASSERT_GE(startCalls.size(), 2u);
+  EXPECT_EQ(startCalls[0], "search " + std::to_string(LOAD_LIBRARY_SEARCH_SYSTEM32))
+      << "the search is limited first, with the system directory only";
+  EXPECT_EQ(std::count(startCalls.begin(), startCalls.end(), startCalls[0]), 1);
+  EXPECT_EQ(startCalls[1], "window");
 }
 
 TEST_F(AppFlowTest, TheCloseGlyphClosesTheTool) {

@@ -38,6 +38,7 @@ struct CreateCall {
   BOOL inherit = TRUE;
   DWORD flags = 0xFFFFFFFF;
   bool environmentGiven = false, directoryGiven = false;
+  std::string directory;
   STARTUPINFOA startup{};
 };
 std::vector<CreateCall> creates;
@@ -62,6 +63,7 @@ BOOL WINAPI FakeCreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSECUR
   call.flags = flags;
   call.environmentGiven = environment != nullptr;
   call.directoryGiven = directory != nullptr;
+  if (directory) call.directory = directory;
   if (startup) call.startup = *startup;
   creates.push_back(call);
   calls.push_back("create");
@@ -76,9 +78,15 @@ BOOL WINAPI FakeCreateProcess(LPCSTR applicationName, LPSTR commandLine, LPSECUR
   return TRUE;
 }
 
+DWORD waitAnswer = WAIT_OBJECT_0;
 DWORD WINAPI FakeWait(HANDLE handle, DWORD timeout) {
   calls.push_back("wait " + NameOf(handle) + " " + std::to_string(timeout));
-  return WAIT_OBJECT_0;
+  return waitAnswer;
+}
+
+BOOL WINAPI FakeTerminate(HANDLE handle, UINT exitCode) {
+  calls.push_back("terminate " + NameOf(handle) + " " + std::to_string(exitCode));
+  return TRUE;
 }
 
 DWORD WINAPI FakeWaitForInputIdle(HANDLE handle, DWORD timeout) {
@@ -113,6 +121,7 @@ class FakedProcessTest : public ::testing::Test {
     calls.clear();
     createSucceeds = true;
     fakeExitCode = 0;
+    waitAnswer = WAIT_OBJECT_0;
   }
 
   api::ScopedOverride<api::types::CreateProcessA_t> create_{api::CreateProcessA, &FakeCreateProcess};
@@ -120,6 +129,7 @@ class FakedProcessTest : public ::testing::Test {
   api::ScopedOverride<api::types::WaitForInputIdle_t> idle_{api::WaitForInputIdle, &FakeWaitForInputIdle};
   api::ScopedOverride<api::types::CloseHandle_t> close_{api::CloseHandle, &FakeCloseHandle};
   api::ScopedOverride<api::types::GetExitCodeProcess_t> exitCode_{api::GetExitCodeProcess, &FakeGetExitCode};
+  api::ScopedOverride<api::types::TerminateProcess_t> terminate_{api::TerminateProcess, &FakeTerminate};
 };
 
 TEST_F(FakedProcessTest, CommandLineIsStartedAsGivenWithOnlyTheShowFieldsSet) {
@@ -192,11 +202,56 @@ TEST_F(FakedProcessTest, SystemCommandNamesTheSystemCopyAndReportsTheExitCode) {
   EXPECT_EQ(Lower(creates[0].applicationName), Lower(SystemDirectory() + "\\reg.exe"));
   EXPECT_EQ(creates[0].commandLine, line) << "the command line is passed unchanged";
   EXPECT_EQ(creates[0].inherit, FALSE);
-  EXPECT_EQ(creates[0].flags, 0u);
+  EXPECT_EQ(creates[0].flags, static_cast<DWORD>(CREATE_NO_WINDOW)) << "no console window, not even hidden";
+  ASSERT_TRUE(creates[0].directoryGiven) << "not the directory the tool was started from";
+  EXPECT_EQ(Lower(creates[0].directory), Lower(SystemDirectory()));
+  EXPECT_FALSE(creates[0].environmentGiven);
   STARTUPINFOA expected = ExpectedStartup(SW_HIDE);
   EXPECT_EQ(std::memcmp(&creates[0].startup, &expected, sizeof expected), 0);
-  EXPECT_EQ(calls, (std::vector<std::string>{"create", "wait process 4294967295", "exit code process",
+  EXPECT_EQ(calls, (std::vector<std::string>{"create", "wait process 30000", "exit code process",
                                              "close thread", "close process"}));
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_FALSE(result.Succeeded()) << "exit code 5";
+}
+
+TEST_F(FakedProcessTest, SystemCommandThatNeverEndsIsTerminatedAndFails) {
+  waitAnswer = WAIT_TIMEOUT;
+  CommandResult result = RunSystemCommand("reg.exe", "reg.exe add HKCU\\X /f", 1);
+  EXPECT_TRUE(result.started);
+  EXPECT_FALSE(result.exited);
+  EXPECT_TRUE(result.timedOut);
+  EXPECT_FALSE(result.Succeeded());
+  // Waits its 30 s, ends the program, lets the end take effect, then closes both handles.
+  EXPECT_EQ(calls, (std::vector<std::string>{"create", "wait process 30000", "terminate process 1",
+                                             "wait process 5000", "close thread", "close process"}));
+
+  calls.clear();
+  RunSystemCommand("reg.exe", "reg.exe", 1, 250);
+  ASSERT_FALSE(calls.size() < 2);
+  EXPECT_EQ(calls[1], "wait process 250") << "the caller's limit is the one waited for";
+}
+
+TEST_F(FakedProcessTest, SystemCommandWhoseWaitFailsIsNotASuccessAndIsLeftAlone) {
+  waitAnswer = WAIT_FAILED;
+  CommandResult result = RunSystemCommand("reg.exe", "reg.exe", 1);
+  EXPECT_TRUE(result.started);
+  EXPECT_FALSE(result.exited);
+  EXPECT_FALSE(result.Succeeded());
+  EXPECT_EQ(calls, (std::vector<std::string>{"create", "wait process 30000", "close thread", "close process"}));
+}
+
+TEST(CommandResult, OnlyAnExitCodeOfZeroAfterARealEndIsASuccess) {
+  const struct {
+    CommandResult result;
+    bool succeeded;
+  } cases[] = {
+      {{true, true, false, 0}, true},   {{true, true, false, 1}, false}, {{true, false, true, 0}, false},
+      {{true, false, false, 0}, false}, {{false, false, false, 0}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.result.Succeeded(), c.succeeded)
+        << c.result.started << c.result.exited << c.result.timedOut << " " << c.result.exitCode;
+  }
 }
 
 TEST_F(FakedProcessTest, SystemCommandRefusesNamesWithADirectoryPart) {

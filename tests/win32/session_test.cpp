@@ -213,32 +213,66 @@ TEST_F(SessionTest, SuspendAndHibernatePassTheForceFlag) {
   EXPECT_FALSE(ExitSession(kExitSuspend)) << "a refused power change is reported";
 }
 
-TEST_F(SessionTest, MissingPrivilegeReportedOnlyByLastErrorStopsTheRequest) {
+bool AnyExitRequest() {
+  for (const std::string& call : calls) {
+    if (call.rfind("exit windows", 0) == 0 || call.rfind("power state", 0) == 0) return true;
+  }
+  return false;
+}
+
+TEST_F(SessionTest, MissingPrivilegeReportedOnlyByLastErrorStopsEveryKindButLogOff) {
   answers.adjust = TRUE;
   answers.adjustError = ERROR_NOT_ALL_ASSIGNED;
   EXPECT_FALSE(EnableShutdownPrivilege());
-  EXPECT_FALSE(ExitSession(kExitLogOff, true));
-  for (const std::string& call : calls) EXPECT_EQ(call.rfind("exit windows", 0), std::string::npos) << call;
-  EXPECT_EQ(calls.back(), "close token") << "the token is closed on failure too";
+  for (ExitKind kind : {kExitShutDown, kExitRestart, kExitSuspend, kExitHibernate}) {
+    calls.clear();
+    EXPECT_FALSE(ExitSession(kind, true)) << kind;
+    EXPECT_FALSE(AnyExitRequest()) << "kind " << kind << " needs the privilege";
+    EXPECT_EQ(calls.back(), "close token") << "the token is closed on failure too";
+  }
 }
 
-TEST_F(SessionTest, EveryFailedStepStopsTheRequest) {
-  answers.openToken = FALSE;
-  EXPECT_FALSE(ExitSession(kExitLogOff, true));
-  EXPECT_EQ(calls, (std::vector<std::string>{"version", "open token"}));
+TEST_F(SessionTest, LogOffWithoutThePrivilegeStillAsksForTheForcedLogOff) {
+  // A Remote Desktop host or locked-down PC: the adjustment "succeeds" but enables nothing.
+  answers.adjust = TRUE;
+  answers.adjustError = ERROR_NOT_ALL_ASSIGNED;
+  EXPECT_TRUE(ExitSession(kExitLogOff, true));
+  EXPECT_EQ(calls, AfterPrivilegeStep("exit windows 4 0"));
 
-  answers = Answers{};
-  answers.lookup = FALSE;
+  answers.exitWindows = FALSE;
   calls.clear();
-  EXPECT_FALSE(ExitSession(kExitLogOff, true));
-  EXPECT_EQ(calls, (std::vector<std::string>{"version", "open token", "lookup", "close token"}));
+  EXPECT_FALSE(ExitSession(kExitLogOff, true)) << "the system's answer is what is reported";
+  EXPECT_EQ(calls, AfterPrivilegeStep("exit windows 4 0"));
+}
 
-  answers = Answers{};
-  answers.adjust = FALSE;
-  answers.adjustError = ERROR_INVALID_HANDLE;
-  calls.clear();
-  EXPECT_FALSE(ExitSession(kExitLogOff, true));
-  EXPECT_EQ(calls, kPrivilegeStep);
+TEST_F(SessionTest, EveryFailedPrivilegeStepStopsAShutDownButNotALogOff) {
+  const struct {
+    const char* what;
+    void (*fail)();
+    std::vector<std::string> privilegeCalls;
+  } cases[] = {
+      {"token not opened", [] { answers.openToken = FALSE; }, {"version", "open token"}},
+      {"privilege unknown", [] { answers.lookup = FALSE; }, {"version", "open token", "lookup", "close token"}},
+      {"adjustment refused",
+       [] {
+         answers.adjust = FALSE;
+         answers.adjustError = ERROR_INVALID_HANDLE;
+       },
+       kPrivilegeStep},
+  };
+  for (const auto& c : cases) {
+    answers = Answers{};
+    c.fail();
+    calls.clear();
+    EXPECT_FALSE(ExitSession(kExitShutDown, true)) << c.what;
+    EXPECT_EQ(calls, c.privilegeCalls) << c.what;
+
+    calls.clear();
+    EXPECT_TRUE(ExitSession(kExitLogOff, true)) << c.what;
+    std::vector<std::string> expected = c.privilegeCalls;
+    expected.push_back("exit windows 4 0");
+    EXPECT_EQ(calls, expected) << c.what;
+  }
 
   answers = Answers{};
   answers.exitWindows = FALSE;

@@ -309,5 +309,57 @@ TEST_F(ProductResourcesTest, ActivationContextOfTheProgramReportsItsDpiSettings)
   ::ReleaseActCtx(context);
 }
 
+// ---- The PE headers of the built program ----
+
+std::vector<unsigned char> ReadWholeFile(const std::wstring& path) {
+  std::vector<unsigned char> bytes;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER size{};
+  if (::GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20)) {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
+      bytes.clear();
+    }
+  }
+  ::CloseHandle(file);
+  return bytes;
+}
+
+using PeHeadersTest = ProductFileTest;
+
+TEST_F(PeHeadersTest, ProgramIsTerminalServerAwareRandomisedNonExecutableDataAndStripped) {
+  const std::vector<unsigned char> file = ReadWholeFile(path_);
+  ASSERT_GT(file.size(), sizeof(IMAGE_DOS_HEADER));
+  IMAGE_DOS_HEADER dos;
+  std::memcpy(&dos, file.data(), sizeof dos);
+  ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+  // Headers of this program's own width: IMAGE_NT_HEADERS is the 64-bit layout in the 64-bit test.
+  IMAGE_NT_HEADERS nt;
+  ASSERT_LE(static_cast<std::size_t>(dos.e_lfanew) + sizeof nt, file.size());
+  std::memcpy(&nt, file.data() + dos.e_lfanew, sizeof nt);
+  ASSERT_EQ(nt.Signature, IMAGE_NT_SIGNATURE);
+  ASSERT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR_MAGIC);
+
+  const WORD characteristics = nt.OptionalHeader.DllCharacteristics;
+  const struct {
+    WORD flag;
+    const char* what;
+  } expected[] = {
+      {IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE, "Terminal-Server aware (0x8000)"},
+      {IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, "ASLR (0x40)"},
+      {IMAGE_DLLCHARACTERISTICS_NX_COMPAT, "NX (0x100)"},
+#ifdef _WIN64
+      {IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA, "high-entropy addresses (0x20)"},
+#endif
+  };
+  for (const auto& e : expected) {
+    EXPECT_EQ(characteristics & e.flag, e.flag) << e.what << "; DllCharacteristics 0x" << std::hex << characteristics;
+  }
+  EXPECT_EQ(nt.FileHeader.PointerToSymbolTable, 0u) << "the released program keeps its symbol table";
+  EXPECT_EQ(nt.FileHeader.NumberOfSymbols, 0u);
+}
+
 }  // namespace
 }  // namespace quorlin::testing

@@ -7,6 +7,7 @@
 
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
+#include "platform/dll_search.h"
 #include "platform/text.h"
 #include "platform/win_api.h"
 #include "tests/win32/test_support.h"
@@ -414,6 +415,79 @@ TEST(FunctionTable, LibrariesComeFromTheSystemDirectory) {
   ::GetModuleFileNameW(module, path, MAX_PATH);
   UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
   EXPECT_EQ(_wcsnicmp(path, system, length), 0) << Narrow(path);
+}
+
+// ---- Optional entries and the library search ----
+
+api::Slot<api::types::SetDefaultDllDirectories_t> missingSearchFunction{api::Library::Kernel32,
+                                                                         "QuorlinNoSuchSetDefaultDllDirectories"};
+
+TEST(FunctionTable, AnOptionalEntryThatCannotBeFoundIsNullNotFatal) {
+  ::SetLastError(2468);
+  EXPECT_EQ(missingSearchFunction.TryGet(), nullptr);
+  EXPECT_EQ(::GetLastError(), 2468u) << "the failed lookup leaves the caller's last error";
+  api::Slot<decltype(&::GetCurrentProcessId)> present{api::Library::Kernel32, "GetCurrentProcessId"};
+  ASSERT_NE(present.TryGet(), nullptr);
+  EXPECT_EQ(present.TryGet()(), ::GetCurrentProcessId());
+}
+
+std::vector<std::string> dllSearchCalls;
+BOOL WINAPI RecordingSetDefaultDllDirectories(DWORD flags) {
+  dllSearchCalls.push_back("search " + std::to_string(flags));
+  return TRUE;
+}
+TEST(DllSearch, IsLimitedToTheSystemDirectoryThroughTheTable) {
+  dllSearchCalls.clear();
+  api::ScopedOverride search(api::SetDefaultDllDirectories, &RecordingSetDefaultDllDirectories);
+  EXPECT_TRUE(RestrictDllSearch());
+  EXPECT_EQ(dllSearchCalls, (std::vector<std::string>{"search " + std::to_string(LOAD_LIBRARY_SEARCH_SYSTEM32)}));
+}
+
+TEST(DllSearch, IsSkippedSilentlyWhereTheSystemLacksTheFunction) {
+  EXPECT_FALSE(RestrictDllSearch(missingSearchFunction));  // no fatal error box, no exit
+}
+
+TEST(DllSearch, TheRealCallIsAcceptedHere) { EXPECT_TRUE(RestrictDllSearch()); }
+
+struct LoadCall {
+  std::wstring path;
+  DWORD flags;
+};
+std::vector<LoadCall> loadCalls;
+DWORD refusedLoadFlags = 0;  // flags the fake loader refuses with ERROR_INVALID_PARAMETER
+HMODULE WINAPI RecordingLoadLibraryEx(LPCWSTR path, HANDLE, DWORD flags) {
+  loadCalls.push_back({path, flags});
+  if (flags == refusedLoadFlags) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return ::LoadLibraryExW(path, nullptr, flags);
+}
+
+TEST(DllSearch, TableLibrariesLoadByFullSystemPathWithTheirImportsFromThereToo) {
+  wchar_t system[MAX_PATH];
+  const std::wstring expectedPath = std::wstring(system, ::GetSystemDirectoryW(system, MAX_PATH)) + L"\\version.dll";
+  loadCalls.clear();
+  refusedLoadFlags = 0;
+  HMODULE module = api::LoadSystemLibrary("version.dll", &RecordingLoadLibraryEx);
+  EXPECT_NE(module, nullptr);
+  ASSERT_EQ(loadCalls.size(), 1u);
+  EXPECT_EQ(_wcsicmp(loadCalls[0].path.c_str(), expectedPath.c_str()), 0) << Narrow(loadCalls[0].path);
+  EXPECT_EQ(loadCalls[0].flags, static_cast<DWORD>(LOAD_LIBRARY_SEARCH_SYSTEM32));
+
+  // An older system that does not know the flag: the same path the older way.
+  loadCalls.clear();
+  refusedLoadFlags = LOAD_LIBRARY_SEARCH_SYSTEM32;
+  EXPECT_NE(api::LoadSystemLibrary("version.dll", &RecordingLoadLibraryEx), nullptr);
+  ASSERT_EQ(loadCalls.size(), 2u);
+  EXPECT_EQ(loadCalls[1].path, loadCalls[0].path);
+  EXPECT_EQ(loadCalls[1].flags, static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH));
+
+  // A library that is simply missing is not retried.
+  loadCalls.clear();
+  refusedLoadFlags = 0;
+  EXPECT_EQ(api::LoadSystemLibrary("quorlin_no_such_library.dll", &RecordingLoadLibraryEx), nullptr);
+  EXPECT_EQ(loadCalls.size(), 1u);
 }
 
 }  // namespace
