@@ -158,7 +158,7 @@ void ApplySequence(std::int32_t /*unused*/) {
 }  // namespace
 
 void OnApplyClick() {
-  if (state().applying) return;  // one Apply at a time
+  if (state().applying || state().otherUser) return;  // one Apply at a time, and only for the session's user
   SetControlProperty(ApplyButton, kPropDisabled, true);
   state().applying = true;
   HANDLE thread = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/fatal_error.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
+#include "platform/session_user.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "platform/window_thread.h"
@@ -56,7 +57,15 @@ void OnMainCreated() {
     return;
   }
   SetControlProperty(LogOffButton, kPropDisabled, true);
-  if (IsWindowLoaded(OverlayWindow)) SetControlProperty(NoticeLabel, kPropVisible, false);
+  if (!IsWindowLoaded(OverlayWindow)) return;
+  if (state().otherUser) {
+    // Nothing may be written for a user who is not the one signed in: say why Apply is unusable.
+    SetControlProperty(ApplyButton, kPropDisabled, true);
+    SetControlProperty(NoticeLabel, kPropVisible, true);
+    SetControlProperty(NoticeLabel, kPropCaption, kOtherUserText);
+    return;
+  }
+  SetControlProperty(NoticeLabel, kPropVisible, false);
 }
 
 // Runs before the overlay is first shown: it appears keyed and in its place, never as a grey box.
@@ -91,6 +100,7 @@ void OpenTool() {
   ToolHandlers handlers = BoundHandlers();
   RegisterWindowTemplate(MainWindowTemplate(handlers));
   RegisterWindowTemplate(OverlayWindowTemplate(handlers));
+  state().otherUser = CompareWithShellUser() == SessionUser::Different;
   if (!LoadWindow(MainWindow)) FatalError("载入启动窗口失败");
 }
 

@@ -18,6 +18,7 @@ struct ToolState {
   std::int32_t progressObjectId = 0;        // the strip object inside ProgressBox
   bool wasMinimized = false;                // the last move found MainWindow minimised
   bool applied = false;                     // Apply has written the scaling: the done state
+  bool otherUser = false;                   // runs as another user than the session's: no Apply
 };
 
 ToolState& state();

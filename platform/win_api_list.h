@@ -34,6 +34,7 @@
   X(Kernel32, GlobalLock)                \
   X(Kernel32, GlobalUnlock)              \
   X(Kernel32, MultiByteToWideChar)       \
+  X(Kernel32, OpenProcess)               \
   X(Kernel32, SetDefaultDllDirectories)  \
   X(Kernel32, SetLastError)              \
   X(Kernel32, SetSystemPowerState)       \
@@ -68,6 +69,7 @@
   X(User32, GetMessageW)                 \
   X(User32, GetParent)                   \
   X(User32, GetPropA)                    \
+  X(User32, GetShellWindow)              \
   X(User32, GetSysColor)                 \
   X(User32, GetSystemMetrics)            \
   X(User32, GetUpdateRect)               \
@@ -143,6 +145,8 @@
   X(Ole32, CreateStreamOnHGlobal)        \
   /* advapi32 */                         \
   X(Advapi32, AdjustTokenPrivileges)     \
+  X(Advapi32, EqualSid)                  \
+  X(Advapi32, GetTokenInformation)       \
   X(Advapi32, LookupPrivilegeValueA)     \
   X(Advapi32, OpenProcessToken)          \
   X(Advapi32, RegGetValueW)              \

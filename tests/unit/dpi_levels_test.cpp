@@ -90,7 +90,7 @@ std::size_t CharacterCount(const char* text) {
 }
 
 TEST(ScalingOutcome, FailureNoticesFitTheNoticeLabel) {
-  for (const char* text : {kFailureText, kPolicyBlockedText}) {
+  for (const char* text : {kFailureText, kPolicyBlockedText, kOtherUserText}) {
     EXPECT_LE(CharacterCount(text), 16u) << text;
     EXPECT_GT(CharacterCount(text), 0u);
   }

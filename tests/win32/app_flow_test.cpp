@@ -257,6 +257,62 @@ TEST_F(AppFlowTest, WindowsAreLayeredFromTheStartAndTheOverlayIsReadyBeforeItSho
   EXPECT_EQ(::GetActiveWindow(), WindowHandle(MainWindow));
 }
 
+BOOL WINAPI DifferentSids(PSID, PSID) { return FALSE; }
+HWND WINAPI NoShellWindow() { return nullptr; }
+// Wine has no shell window; its desktop window belongs to another process of the same user.
+HWND WINAPI DesktopAsShell() { return ::GetDesktopWindow(); }
+HANDLE WINAPI RefusedOpenProcess(DWORD, BOOL, DWORD) {
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  return nullptr;
+}
+
+TEST_F(AppFlowTest, StartedAsAnotherUserThanTheShellsItWritesNothing) {
+  struct Case {
+    const char* what;
+    bool otherUser;
+    std::function<void()> fake;
+  };
+  std::optional<api::ScopedOverride<api::types::EqualSid_t>> sids;
+  std::optional<api::ScopedOverride<api::types::GetShellWindow_t>> shell;
+  std::optional<api::ScopedOverride<api::types::OpenProcess_t>> open;
+  const Case cases[] = {
+      {"the same user's shell", false, [&] { shell.emplace(api::GetShellWindow, &DesktopAsShell); }},
+      {"another user's shell", true,
+       [&] {
+         shell.emplace(api::GetShellWindow, &DesktopAsShell);
+         sids.emplace(api::EqualSid, &DifferentSids);
+       }},
+      {"a shell this user may not ask about", true,
+       [&] {
+         shell.emplace(api::GetShellWindow, &DesktopAsShell);
+         open.emplace(api::OpenProcess, &RefusedOpenProcess);
+       }},
+      {"no shell window", false, [&] { shell.emplace(api::GetShellWindow, &NoShellWindow); }},
+  };
+  for (const Case& c : cases) {
+    ResetWindowServiceForTesting();
+    state() = ToolState{};
+    launchCount = 0;
+    c.fake();
+    OpenTool();
+    sids.reset();
+    shell.reset();
+    open.reset();
+    EXPECT_EQ(state().otherUser, c.otherUser) << c.what;
+    EXPECT_EQ(GetControlProperty(ApplyButton, kPropDisabled).Flag(), c.otherUser) << c.what;
+    EXPECT_EQ(Notice(kOtherUserText), c.otherUser) << c.what;
+    if (!c.otherUser) continue;
+    Click(ApplyButton);
+    OnApplyClick();  // even called directly
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(launchCount, 0u) << c.what << ": nothing is written for the wrong user";
+    ::ShowWindow(WindowHandle(MainWindow), SW_MINIMIZE);
+    ::ShowWindow(WindowHandle(MainWindow), SW_RESTORE);
+    EXPECT_TRUE(Notice(kOtherUserText)) << c.what << ": still said after a restore";
+    EXPECT_TRUE(GetControlProperty(ApplyButton, kPropDisabled).Flag()) << c.what;
+  }
+}
+
 TEST_F(AppFlowTest, ApplyAt150RunsBothCommandsInTurnAndEndsInTheDoneState) {
   Click({kMainWindowId, kRadio150});
   EXPECT_EQ(state().levelFlags, (LevelFlags{0, 0, 1, 0, 0}));
