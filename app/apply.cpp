@@ -79,7 +79,7 @@ void ShowFailure() {
 }
 
 void ShowDone() {
-  OnWindowThread([] { skinObjects().form.SetBackground(Picture(resources::DoneBackground())); });
+  OnWindowThread([] { ShowBackground(resources::DoneBackground()); });
   OnWindowThread([] {
     HWND apply = skinObjects().apply.ControlHandle();
     if (apply != nullptr && api::IsWindow(apply)) api::SendMessageA(apply, WM_CLOSE, 0, 0);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up: the main window appears centred, the overlay lies exactly on it, the version label
-# shows through the colour-keyed overlay, nothing is drawn outside the window, and the picture is
-# the same whatever the system code page.
+# shows through the colour-keyed overlay with its glyphs smoothed over the picture beneath (no fringe
+# of the key grey), nothing is drawn outside the window, and the picture is the same whatever the
+# system code page.
 source "$(dirname "$0")/lib.sh"
 e2e_begin startup
 
@@ -10,6 +11,8 @@ check_windows_at "$WIN_X" "$WIN_Y" "start-up"
 
 shot_stable "$E2E_OUT/startup.png"
 check_screen_at "$WIN_X" "$WIN_Y" "$E2E_OUT/startup.png" "start-up"
+check_eq "version label pixels blended with the key grey instead of the picture beneath" 0 \
+  "$(key_fringe "$E2E_OUT/startup.png" "$WIN_X" "$WIN_Y" intro_background.png VERSION_LABEL "$VERSION_COLOR")"
 # The overlay's spare label lies below the window's bottom edge; the overlay is clipped to
 # 800 x 540, so the screen below the window stays the bare root.
 check_eq "nothing drawn below the window (spare label area)" 0 \
