@@ -47,13 +47,35 @@ UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, B
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
 
-// The label's font, selected into dc for the caller's scope. Without a font record, or when no font
-// can be made, the stock GUI font.
+// Whether the font selected into dc has the face that was asked for: GDI gives another face when it
+// knows no font by that name (a matched name reads back as it was asked for).
+bool SelectedFaceIs(HDC dc, const std::wstring& face) {
+  wchar_t selected[LF_FACESIZE] = {};
+  if (api::GetTextFaceW(dc, LF_FACESIZE, selected) <= 0) return true;  // cannot tell: keep it
+  return face == selected;
+}
+
+// The label's font, selected into dc for the caller's scope. A localized family name that finds no
+// font on this system (GDI matches it only in the name's own language) is asked for by its English
+// name instead. Without a font record, or when no font can be made, the stock GUI font.
 class LabelFont {
  public:
   LabelFont(HDC dc, const std::optional<FontRecord>& record, BYTE quality) {
-    if (record) font_ = CreateLabelFont(*record, Widen(record->faceName).substr(0, LF_FACESIZE - 1), quality);
-    select_.emplace(dc, font_ ? static_cast<HGDIOBJ>(font_.get()) : api::GetStockObject(DEFAULT_GUI_FONT));
+    if (record) {
+      std::wstring face = Widen(record->faceName).substr(0, LF_FACESIZE - 1);
+      font_ = CreateLabelFont(*record, face, quality);
+      if (font_) {
+        select_.emplace(dc, font_.get());
+        std::optional<std::string> english = EnglishFamilyName(record->faceName);
+        if (english && !SelectedFaceIs(dc, face)) {
+          if (UniqueFont other = CreateLabelFont(*record, Widen(*english), quality)) {
+            api::SelectObject(dc, other.get());  // the first selection still restores the old font
+            font_ = std::move(other);
+          }
+        }
+      }
+    }
+    if (!font_) select_.emplace(dc, api::GetStockObject(DEFAULT_GUI_FONT));
   }
 
  private:

@@ -134,6 +134,7 @@
   X(Gdi32, GetDeviceCaps)                \
   X(Gdi32, GetObjectA)                   \
   X(Gdi32, GetStockObject)               \
+  X(Gdi32, GetTextFaceW)                 \
   X(Gdi32, SelectObject)                 \
   X(Gdi32, SetBkMode)                    \
   X(Gdi32, SetDIBitsToDevice)            \

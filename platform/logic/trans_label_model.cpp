@@ -136,6 +136,16 @@ std::vector<TextPass> LabelTextPasses(const LabelProperties& label) {
   return passes;
 }
 
+std::optional<std::string> EnglishFamilyName(std::string_view face) {
+  struct Names {
+    std::string_view localized, english;
+  };
+  static constexpr Names kNames[] = {{"微软雅黑", "Microsoft YaHei"}};
+  for (const Names& names : kNames)
+    if (face == names.localized) return std::string(names.english);
+  return std::nullopt;
+}
+
 void KeyOutUntouched(std::span<std::uint32_t> drawn, std::span<const std::uint32_t> backdrop,
                      std::uint32_t keyRgb) {
   constexpr std::uint32_t kRgb = 0xFFFFFF;

@@ -73,6 +73,11 @@ struct TextPass {
 // The passes that draw a caption with its effect, in drawing order; empty for an empty caption.
 std::vector<TextPass> LabelTextPasses(const LabelProperties& label);
 
+// The family name to ask for when a localized one finds no font: GDI matches a localized family
+// name such as "微软雅黑" only where the system's language is that of the name, the English name
+// everywhere. Nothing for a name without a known other name.
+std::optional<std::string> EnglishFamilyName(std::string_view face);
+
 // Turns text drawn over the picture beneath a colour-keyed window into the window's own pixels:
 // `drawn` held `backdrop` before the text was drawn over it. A pixel the text left as it was becomes
 // the key (the window lets the picture itself through); a text pixel that happens to be the key is

@@ -131,6 +131,13 @@ TEST(FontRecord, LaysOutLikeALogFontAndCutsLongFaceNames) {
   EXPECT_EQ(parsed->faceName, std::string(31, 'a'));
 }
 
+TEST(EnglishFamilyName, TheLabelsLocalizedFaceHasItsEnglishNameAndOthersNone) {
+  EXPECT_EQ(EnglishFamilyName("微软雅黑"), "Microsoft YaHei");
+  EXPECT_EQ(EnglishFamilyName("Microsoft YaHei"), std::nullopt) << "an English name is tried only once";
+  EXPECT_EQ(EnglishFamilyName(""), std::nullopt);
+  EXPECT_EQ(EnglishFamilyName("微软雅黑 "), std::nullopt);
+}
+
 TEST(KeyOutUntouched, UntouchedPixelsBecomeTheKeyAndTextOnTheKeyMovesOffIt) {
   constexpr std::uint32_t kKey = 0x787878;
   struct Case {

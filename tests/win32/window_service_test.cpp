@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -466,6 +467,44 @@ TEST_F(KeyedLabelTest, ATextPixelThatIsTheKeyIsMovedOffIt) {
   SetControlProperty(kLabel, kPropForeColor, static_cast<std::int32_t>(kKey));
   std::vector<std::uint32_t> pixels = ShowCaption("WWWW");
   EXPECT_GT(CountColor(pixels, 0x787879), 10) << "the glyphs stay visible";
+}
+
+// The labels' face is a localized family name; where GDI gives another face for it, the label asks
+// for the family's English name.
+std::vector<std::wstring> createdFaces;
+HFONT WINAPI RecordingCreateFont(const LOGFONTW* font) {
+  // Each face once, in the order first asked for, however often the label paints.
+  if (std::find(createdFaces.begin(), createdFaces.end(), font->lfFaceName) == createdFaces.end())
+    createdFaces.emplace_back(font->lfFaceName);
+  return ::CreateFontIndirectW(font);
+}
+const wchar_t* reportedFace = L"";
+int WINAPI ReportingTextFace(HDC, int size, LPWSTR name) {
+  std::wstring face = *reportedFace != L'\0' ? reportedFace : createdFaces.back();
+  lstrcpynW(name, face.c_str(), size);
+  return static_cast<int>(face.size()) + 1;
+}
+
+TEST_F(KeyedLabelTest, ALocalizedFaceThatFindsNoFontIsAskedForByItsEnglishName) {
+  struct Case {
+    const char* face;
+    const wchar_t* reported;  // empty: the face that was asked for
+    std::vector<std::wstring> created;
+  };
+  const Case cases[] = {
+      {"微软雅黑", L"", {L"微软雅黑"}},
+      {"微软雅黑", L"Tahoma", {L"微软雅黑", L"Microsoft YaHei"}},
+      {"Arial", L"Tahoma", {L"Arial"}},  // no other name to try
+  };
+  api::ScopedOverride<api::types::CreateFontIndirectW_t> create{api::CreateFontIndirectW, &RecordingCreateFont};
+  api::ScopedOverride<api::types::GetTextFaceW_t> face{api::GetTextFaceW, &ReportingTextFace};
+  for (const Case& c : cases) {
+    SetControlProperty(kLabel, kPropLabelFont, LabelFont(c.face, -16));
+    createdFaces.clear();
+    reportedFace = c.reported;
+    ShowCaption(c.reported[0] ? "WWWW" : "MMMM");
+    EXPECT_EQ(createdFaces, c.created) << c.face << " reported as " << Narrow(c.reported);
+  }
 }
 
 // Fatal errors end the process with -1 after the message box; the box is faked so nothing waits.
