@@ -89,7 +89,7 @@ void ShowFailure(const char* notice) {
 // finds the tool applied. The steps keep their order and what each shows.
 void ShowDone() {
   state().applied = true;
-  skinObjects().form.SetBackground(Picture(resources::DoneBackground()));
+  ShowBackground(resources::DoneBackground());
   HWND apply = skinObjects().apply.ControlHandle();
   if (apply != nullptr && api::IsWindow(apply)) api::SendMessageA(apply, WM_CLOSE, 0, 0);
   SetControlProperty(LogOffButton, kPropDisabled, false);

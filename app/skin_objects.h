@@ -20,6 +20,9 @@ struct SkinObjects {
 // Created by PrepareSkin; released by the exit routine at process end.
 SkinObjects& skinObjects();
 
+// Gives the main window a new background and redraws the overlay's labels over it.
+void ShowBackground(skin::ImageResource resource);
+
 // The picture of an embedded block, decoded the first time it is asked for and then reused, so that
 // nothing the user does makes the process decode and keep pictures without end.
 skin::SkinImage Picture(skin::ImageResource resource);

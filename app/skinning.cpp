@@ -8,6 +8,7 @@
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
+#include "platform/trans_label.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "resources/image_resources.h"
@@ -21,8 +22,19 @@ std::map<skin::ImageResource, skin::SkinImage> decodedPictures;
 HWND statusBoxWindow = nullptr;
 
 void ReleaseSkinObjects() {
+  platform::SetLabelBackdrop(nullptr);
   objects.reset();
   skin::ReleaseSkinLayer();
+}
+
+// The overlay's labels draw their text over what the screen shows beneath the overlay: the main
+// window's picture. The overlay lies exactly on the main window (it is moved with it), so an area of
+// the overlay is the same area of the main window.
+bool MainPictureBeneath(HWND window, HDC dc, const RECT& area) {
+  if (!platform::IsWindowLoaded(OverlayWindow) || !platform::IsWindowLoaded(MainWindow) ||
+      window != platform::WindowHandle(OverlayWindow))
+    return false;
+  return skin::DrawFormBackground(platform::WindowHandle(MainWindow), dc, area);
 }
 
 }  // namespace
@@ -40,12 +52,18 @@ void PrepareSkin() {
   objects = std::make_unique<SkinObjects>();
   std::atexit(ReleaseSkinObjects);
   skin::SkinLayerStartup();
+  platform::SetLabelBackdrop(MainPictureBeneath);
+}
+
+void ShowBackground(skin::ImageResource resource) {
+  skinObjects().form.SetBackground(Picture(resource));
+  platform::RepaintLabels();
 }
 
 void DressMainWindow() {
   SkinObjects& skin = skinObjects();
   skin.form.Attach(platform::WindowHandle(MainWindow));
-  skin.form.SetBackground(Picture(state().applied ? resources::DoneBackground() : resources::IntroBackground()));
+  ShowBackground(state().applied ? resources::DoneBackground() : resources::IntroBackground());
   // One status picture box serves every dressing: a new one per restore would only pile up windows.
   if (statusBoxWindow == nullptr || !platform::api::IsWindow(statusBoxWindow))
     statusBoxWindow = skin.statusBox.CreatePicture(platform::WindowHandle(MainWindow), 53, 427, 530, 48);

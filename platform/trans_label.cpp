@@ -1,6 +1,10 @@
 #include "platform/trans_label.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <set>
+#include <span>
 #include <vector>
 
 #include "platform/handle_owners.h"
@@ -17,7 +21,14 @@ LabelProperties* PropertiesOf(HWND label) {
   return reinterpret_cast<LabelProperties*>(api::GetWindowLongPtrA(label, GWLP_USERDATA));
 }
 
-UniqueFont CreateLabelFont(const FontRecord& record) {
+LabelBackdrop installedBackdrop = nullptr;
+// Every label window of the process, for repainting them all when the picture beneath changes.
+std::set<HWND>& liveLabels() {
+  static std::set<HWND> labels;
+  return labels;
+}
+
+UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, BYTE quality) {
   LOGFONTW font{};
   font.lfHeight = record.height;
   font.lfWidth = record.width;
@@ -30,29 +41,52 @@ UniqueFont CreateLabelFont(const FontRecord& record) {
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfOutPrecision = 0;
   font.lfClipPrecision = 0;
-  font.lfQuality = PROOF_QUALITY;
+  font.lfQuality = quality;
   font.lfPitchAndFamily = 0;
-  std::wstring face = Widen(record.faceName);
-  face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
-  std::copy(face.begin(), face.end(), font.lfFaceName);
+  std::copy_n(face.begin(), std::min<size_t>(face.size(), LF_FACESIZE - 1), font.lfFaceName);
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
 
-void PaintLabel(HWND label, HDC dc) {
-  const LabelProperties* properties = PropertiesOf(label);
-  if (properties == nullptr || properties->caption.empty()) return;
-  std::wstring caption = Widen(properties->caption);
+// Whether the font selected into dc has the face that was asked for: GDI gives another face when it
+// knows no font by that name (a matched name reads back as it was asked for).
+bool SelectedFaceIs(HDC dc, const std::wstring& face) {
+  wchar_t selected[LF_FACESIZE] = {};
+  if (api::GetTextFaceW(dc, LF_FACESIZE, selected) <= 0) return true;  // cannot tell: keep it
+  return face == selected;
+}
 
-  UniqueFont createdFont;
-  if (properties->font) createdFont = CreateLabelFont(*properties->font);
-  HGDIOBJ font = createdFont ? static_cast<HGDIOBJ>(createdFont.get()) : api::GetStockObject(DEFAULT_GUI_FONT);
-  ScopedSelect selectFont(dc, font);
+// The label's font, selected into dc for the caller's scope. A localized family name that finds no
+// font on this system (GDI matches it only in the name's own language) is asked for by its English
+// name instead. Without a font record, or when no font can be made, the stock GUI font.
+class LabelFont {
+ public:
+  LabelFont(HDC dc, const std::optional<FontRecord>& record, BYTE quality) {
+    if (record) {
+      std::wstring face = Widen(record->faceName).substr(0, LF_FACESIZE - 1);
+      font_ = CreateLabelFont(*record, face, quality);
+      if (font_) {
+        select_.emplace(dc, font_.get());
+        std::optional<std::string> english = EnglishFamilyName(record->faceName);
+        if (english && !SelectedFaceIs(dc, face)) {
+          if (UniqueFont other = CreateLabelFont(*record, Widen(*english), quality)) {
+            api::SelectObject(dc, other.get());  // the first selection still restores the old font
+            font_ = std::move(other);
+          }
+        }
+      }
+    }
+    if (!font_) select_.emplace(dc, api::GetStockObject(DEFAULT_GUI_FONT));
+  }
 
-  UINT format = LabelFormatFlags(properties->hAlign, properties->vAlign, properties->wordWrap);
+ private:
+  UniqueFont font_;  // released after the selection has been undone
+  std::optional<ScopedSelect> select_;
+};
+
+void DrawPasses(HDC dc, const LabelProperties& properties, const std::wstring& caption, const RECT& client) {
+  UINT format = LabelFormatFlags(properties.hAlign, properties.vAlign, properties.wordWrap);
   api::SetBkMode(dc, TRANSPARENT);
-  RECT client;
-  api::GetClientRect(label, &client);
-  for (const TextPass& pass : LabelTextPasses(*properties)) {
+  for (const TextPass& pass : LabelTextPasses(properties)) {
     RECT area = client;
     area.left += pass.dx;
     area.right += pass.dx;
@@ -63,15 +97,102 @@ void PaintLabel(HWND label, HDC dc) {
   }
 }
 
+bool IsPopup(HWND hwnd) { return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) != 0; }
+
+// The window the label is drawn on: walks up the parents while the window is not a pop-up window and
+// has a parent.
+HWND TopLevelOf(HWND label) {
+  HWND ancestor = label;
+  while (!IsPopup(ancestor)) {
+    HWND parent = api::GetParent(ancestor);
+    if (parent == nullptr) break;
+    ancestor = parent;
+  }
+  return ancestor;
+}
+
+// The colour key of a colour-keyed layered window.
+std::optional<COLORREF> ColorKeyOf(HWND window) {
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  if ((api::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0 ||
+      !api::GetLayeredWindowAttributes(window, &key, &alpha, &flags) || (flags & LWA_COLORKEY) == 0)
+    return std::nullopt;
+  return key;
+}
+
+constexpr std::uint32_t RgbOf(COLORREF color) {
+  return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
+}
+
+// Draws the text anti-aliased over the picture seen beneath the label's keyed window, in memory, and
+// keys out every pixel the text left as it was: the edges of the glyphs blend with the picture the
+// user sees there, never with the key colour. False, with nothing drawn, without that picture.
+bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, const std::wstring& caption,
+                      const RECT& client, HWND window, COLORREF key) {
+  if (installedBackdrop == nullptr) return false;
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return true;
+  RECT area = client;
+  api::MapWindowPoints(label, window, reinterpret_cast<POINT*>(&area), 2);
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(api::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueMemoryDc memory(api::CreateCompatibleDC(dc));
+  if (!bitmap || !memory || bits == nullptr) return false;
+  ScopedSelect selectBitmap(memory.get(), bitmap.get());
+  const std::span pixels(static_cast<std::uint32_t*>(bits), static_cast<std::size_t>(width) * height);
+  // Whatever the picture does not cover lies outside the window beneath and stays the key.
+  std::fill(pixels.begin(), pixels.end(), RgbOf(key));
+  if (!installedBackdrop(window, memory.get(), area)) return false;
+  api::GdiFlush();
+  const std::vector<std::uint32_t> backdrop(pixels.begin(), pixels.end());
+  {
+    LabelFont font(memory.get(), properties.font, PROOF_QUALITY);
+    RECT local{0, 0, width, height};
+    DrawPasses(memory.get(), properties, caption, local);
+  }
+  api::GdiFlush();
+  KeyOutUntouched(pixels, backdrop, RgbOf(key));
+  api::BitBlt(dc, client.left, client.top, width, height, memory.get(), 0, 0, SRCCOPY);
+  return true;
+}
+
+void PaintLabel(HWND label, HDC dc) {
+  const LabelProperties* properties = PropertiesOf(label);
+  if (properties == nullptr || properties->caption.empty()) return;
+  std::wstring caption = Widen(properties->caption);
+  RECT client;
+  api::GetClientRect(label, &client);
+
+  HWND window = TopLevelOf(label);
+  std::optional<COLORREF> key = ColorKeyOf(window);
+  if (key && DrawOverBackdrop(label, dc, *properties, caption, client, window, *key)) return;
+  // On a keyed window without the picture beneath, smoothed edges would blend with the key, which the
+  // key does not hide: a grey fringe. Without smoothing every glyph pixel is the text colour.
+  LabelFont font(dc, properties->font, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
+  DrawPasses(dc, *properties, caption, client);
+}
+
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
       auto* initial = static_cast<const LabelProperties*>(create->lpCreateParams);
       api::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new LabelProperties(*initial)));
+      liveLabels().insert(hwnd);
       break;
     }
     case WM_NCDESTROY:
+      liveLabels().erase(hwnd);
       delete PropertiesOf(hwnd);
       api::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
       break;
@@ -102,8 +223,6 @@ void RegisterLabelClass() {
   registered = api::RegisterClassExW(&windowClass) != 0;
 }
 
-bool IsPopup(HWND hwnd) { return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) != 0; }
-
 // Children before the window itself, depth first.
 void CollectDescendants(HWND window, std::vector<HWND>& out) {
   for (HWND child = api::GetWindow(window, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
@@ -115,12 +234,7 @@ void CollectDescendants(HWND window, std::vector<HWND>& out) {
 // Repaints what lies under the label, so a changed or removed text leaves nothing behind, then the
 // label itself on top.
 void RefreshUnderLabel(HWND label) {
-  HWND ancestor = label;
-  while (!IsPopup(ancestor)) {
-    HWND parent = api::GetParent(ancestor);
-    if (parent == nullptr) break;
-    ancestor = parent;
-  }
+  HWND ancestor = TopLevelOf(label);
   RECT area;
   api::GetClientRect(label, &area);
   api::MapWindowPoints(label, ancestor, reinterpret_cast<POINT*>(&area), 2);
@@ -168,6 +282,15 @@ PropertyValue GetLabelProperty(HWND label, int index) {
   const LabelProperties* properties = PropertiesOf(label);
   if (properties == nullptr) return {};
   return properties->Get(index).value_or(PropertyValue());
+}
+
+void SetLabelBackdrop(LabelBackdrop backdrop) { installedBackdrop = backdrop; }
+
+void RepaintLabels() {
+  // Without the picture beneath a label draws onto its parent's background: that is redrawn first.
+  const std::vector<HWND> labels(liveLabels().begin(), liveLabels().end());
+  for (HWND label : labels)
+    if (api::IsWindowVisible(label)) RefreshUnderLabel(label);
 }
 
 }  // namespace quorlin::platform

@@ -66,6 +66,7 @@
   X(User32, GetCursorPos)                \
   X(User32, GetDC)                       \
   X(User32, GetFocus)                    \
+  X(User32, GetLayeredWindowAttributes)  \
   X(User32, GetMessageW)                 \
   X(User32, GetParent)                   \
   X(User32, GetPropA)                    \
@@ -133,9 +134,11 @@
   X(Gdi32, CreateSolidBrush)             \
   X(Gdi32, DeleteDC)                     \
   X(Gdi32, DeleteObject)                 \
+  X(Gdi32, GdiFlush)                     \
   X(Gdi32, GetDeviceCaps)                \
   X(Gdi32, GetObjectA)                   \
   X(Gdi32, GetStockObject)               \
+  X(Gdi32, GetTextFaceW)                 \
   X(Gdi32, SelectObject)                 \
   X(Gdi32, SetBkMode)                    \
   X(Gdi32, SetDIBitsToDevice)            \

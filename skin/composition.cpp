@@ -292,6 +292,31 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
     NotePresented(form);
 }
 
+bool DrawFormBackground(HWND form, HDC dc, const RECT& area) {
+  SkinImage background = api::IsWindow(form) ? ReadImageProperty(form, property::kBackImage) : nullptr;
+  if (background == nullptr) return false;
+  const Extent extent = WindowExtent(form);
+  Gdiplus::REAL width = 0;
+  Gdiplus::REAL height = 0;
+  api::GdipGetImageDimension(background, &width, &height);
+  if (extent.width <= 0 || extent.height <= 0 || width <= 0 || height <= 0) return false;
+  UniqueGraphics graphics;
+  api::GdipCreateFromHDC(dc, graphics.Put());
+  if (!graphics) return false;
+  // Copied, not blended: the DC's own pixels do not show through a background with alpha either.
+  api::GdipSetCompositingMode(graphics.get(), Gdiplus::CompositingModeSourceCopy);
+  // The picture's pixels per form pixel: 1 for a background of the form's own size, a 1:1 copy.
+  const Gdiplus::REAL scaleX = width / static_cast<Gdiplus::REAL>(extent.width);
+  const Gdiplus::REAL scaleY = height / static_cast<Gdiplus::REAL>(extent.height);
+  const auto areaWidth = static_cast<Gdiplus::REAL>(area.right - area.left);
+  const auto areaHeight = static_cast<Gdiplus::REAL>(area.bottom - area.top);
+  api::GdipDrawImageRectRect(graphics.get(), background, 0, 0, areaWidth, areaHeight,
+                             static_cast<Gdiplus::REAL>(area.left) * scaleX,
+                             static_cast<Gdiplus::REAL>(area.top) * scaleY, areaWidth * scaleX,
+                             areaHeight * scaleY, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+  return true;
+}
+
 bool LayeredForm::Attach(HWND form) {
   if (!api::IsWindow(form)) return false;
   hwnd_ = form;

@@ -37,6 +37,11 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics);
 // showCaret is set.
 void PresentLayered(HWND form, SkinImage image, bool showCaret);
 
+// Draws the part `area` (client coordinates) of the form's background picture, as the composition
+// places it (stretched over the whole form), into dc with the area's top-left corner at dc's origin.
+// False when the form has no background.
+bool DrawFormBackground(HWND form, HDC dc, const RECT& area);
+
 // Focus record, kept for the text boxes of layered forms and their blinking caret; window thread
 // only.
 extern HWND FocusForm;               // layered form whose text box has the keyboard focus

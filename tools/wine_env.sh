@@ -20,7 +20,7 @@ QUORLIN_BUILD=${QUORLIN_BUILD:-$QUORLIN_ROOT/build}
 WINE_ENV_DIR=$QUORLIN_BUILD/wine
 WINE_ENV_SCREEN=${WINE_ENV_SCREEN:-1280x800x24}
 # Bump when the prefix settings below change: existing prefixes are rebuilt on next use.
-WINE_ENV_PREFIX_VERSION=1
+WINE_ENV_PREFIX_VERSION=2
 
 # What this shell started or used; kept when the file is sourced a second time.
 [[ -v _wine_env_xvfb_pids ]] || _wine_env_xvfb_pids=()
@@ -143,25 +143,32 @@ winepath_unix_to_z() {
   echo "Z:${p//\//\\}"
 }
 
-# Writes the prefix settings as a UTF-16LE .reg file (the font name is not ASCII, and command-line
-# arguments would depend on the Unix locale), imports it with regedit and checks the result.
+# Imports registry lines (one argument each, after the "Windows Registry Editor" header) into the
+# current prefix: written as a UTF-16LE .reg file (names may not be ASCII, and command-line arguments
+# would depend on the Unix locale) and imported with regedit. `"name"=-` deletes a value.
+wine_reg_import() {
+  local utf8=$WINEPREFIX/../${WINEPREFIX##*/}-import.utf8.reg
+  local reg=$WINEPREFIX/../${WINEPREFIX##*/}-import.reg
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' "$@" '' >"$utf8"
+  { printf '\xff\xfe' && iconv -f UTF-8 -t UTF-16LE "$utf8"; } >"$reg" || return 1
+  wine_run regedit /S "$(winepath_unix_to_z "$reg")" >>"$WINEPREFIX.log" 2>&1
+}
+
+# Writes the prefix settings, imports them and checks the result.
 _wine_env_apply_settings() {
-  local utf8=$WINEPREFIX/../${WINEPREFIX##*/}-settings.utf8.reg
-  local reg=$WINEPREFIX/../${WINEPREFIX##*/}-settings.reg
-  printf '%s\r\n' \
-    'Windows Registry Editor Version 5.00' '' \
+  wine_reg_import \
     '[HKEY_CURRENT_USER\Software\Wine]' '"Version"="win8"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"微软雅黑"="WenQuanYi Micro Hei"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
     '[HKEY_CURRENT_USER\Control Panel\Mouse]' '"MouseHoverTime"="100"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' >"$utf8"
-  { printf '\xff\xfe' && iconv -f UTF-8 -t UTF-16LE "$utf8"; } >"$reg" || return 1
-  wine_run regedit /S "$(winepath_unix_to_z "$reg")" >>"$WINEPREFIX.log" 2>&1 || return 1
+    '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"FontSmoothing"="2"' '"FontSmoothingType"=dword:00000002' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' || return 1
   wine_server -w
   # Non-ASCII value names are stored as \x escapes in the registry files.
   local f=$WINEPREFIX/user.reg
   grep -qF '"\x5fae\x8f6f\x96c5\x9ed1"="WenQuanYi Micro Hei"' "$f" &&
     grep -qF '"Managed"="N"' "$f" && grep -qF '"MouseHoverTime"="100"' "$f" &&
+    grep -qF '"FontSmoothing"="2"' "$f" && grep -qF '"FontSmoothingType"=dword:00000002' "$f" &&
     grep -qF '"Version"="win8"' "$f" && grep -qF '"ShowCrashDialog"=dword:00000000' "$f" ||
     _wine_env_die "prefix settings missing from $f after regedit"
 }

@@ -136,6 +136,30 @@ std::vector<TextPass> LabelTextPasses(const LabelProperties& label) {
   return passes;
 }
 
+std::optional<std::string> EnglishFamilyName(std::string_view face) {
+  struct Names {
+    std::string_view localized, english;
+  };
+  static constexpr Names kNames[] = {{"微软雅黑", "Microsoft YaHei"}};
+  for (const Names& names : kNames)
+    if (face == names.localized) return std::string(names.english);
+  return std::nullopt;
+}
+
+void KeyOutUntouched(std::span<std::uint32_t> drawn, std::span<const std::uint32_t> backdrop,
+                     std::uint32_t keyRgb) {
+  constexpr std::uint32_t kRgb = 0xFFFFFF;
+  keyRgb &= kRgb;
+  for (std::size_t i = 0; i < drawn.size() && i < backdrop.size(); ++i) {
+    std::uint32_t pixel = drawn[i] & kRgb;
+    if (pixel == (backdrop[i] & kRgb))
+      pixel = keyRgb;
+    else if (pixel == keyRgb)
+      pixel ^= 1;  // the lowest bit of blue: the nearest colour that is not the key
+    drawn[i] = pixel;
+  }
+}
+
 std::vector<std::uint8_t> BuildLabelRecord(const LabelProperties& label) {
   std::vector<std::uint8_t> out;
   PutU32(out, 1);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/logic/property_value.h"
@@ -71,6 +72,19 @@ struct TextPass {
 };
 // The passes that draw a caption with its effect, in drawing order; empty for an empty caption.
 std::vector<TextPass> LabelTextPasses(const LabelProperties& label);
+
+// The family name to ask for when a localized one finds no font: GDI matches a localized family
+// name such as "微软雅黑" only where the system's language is that of the name, the English name
+// everywhere. Nothing for a name without a known other name.
+std::optional<std::string> EnglishFamilyName(std::string_view face);
+
+// Turns text drawn over the picture beneath a colour-keyed window into the window's own pixels:
+// `drawn` held `backdrop` before the text was drawn over it. A pixel the text left as it was becomes
+// the key (the window lets the picture itself through); a text pixel that happens to be the key is
+// moved one step off it, so that it stays visible. Pixels are 0x00RRGGBB (the byte above is
+// ignored and cleared); both spans have the same length.
+void KeyOutUntouched(std::span<std::uint32_t> drawn, std::span<const std::uint32_t> backdrop,
+                     std::uint32_t keyRgb);
 
 // The stored design record of a label: version 1, effect, colour, alignments, word wrap, font block
 // and caption. A record of a later version, or one that is cut short, is refused.

@@ -50,6 +50,11 @@ check_eq "the green Log off button stands at (552, 437)" 1 "$done_seen"
 settle
 shot_stable "$E2E_OUT/done.png"
 check_ge "the notice is shown above it" 150 "$(count_in "$E2E_OUT/done.png" 504 392 264 32 "$WHITE")"
+# The labels are drawn over the done background now beneath them, not over the overlay's key grey.
+check_eq "notice pixels blended with the key grey instead of the done background" 0 \
+  "$(key_fringe "$E2E_OUT/done.png" "$WIN_X" "$WIN_Y" done_background.png NOTICE_LABEL "$NOTICE_COLOR")"
+check_eq "version label pixels blended with the key grey instead of the done background" 0 \
+  "$(key_fringe "$E2E_OUT/done.png" "$WIN_X" "$WIN_Y" done_background.png VERSION_LABEL "$VERSION_COLOR")"
 check_le "the strip is gone" 40 "$(count_in "$E2E_OUT/done.png" 0 350 800 4 "$AMBER")"
 check_eq "LogPixels in the registry" 0x90 "$(reg_value LogPixels)"
 check_eq "Win8DpiScaling in the registry" 0x1 "$(reg_value Win8DpiScaling)"
@@ -63,6 +68,8 @@ settle
 shot_stable "$E2E_OUT/restored.png"
 check_ge "after a restore the Log off button is still there" 3000 "$(count_in "$E2E_OUT/restored.png" 552 437 160 52 "$GREEN")"
 check_ge "after a restore the notice is still there" 150 "$(count_in "$E2E_OUT/restored.png" 504 392 264 32 "$WHITE")"
+check_eq "after a restore no notice pixels blend with the key grey" 0 \
+  "$(key_fringe "$E2E_OUT/restored.png" "$WIN_X" "$WIN_Y" done_background.png NOTICE_LABEL "$NOTICE_COLOR")"
 
 # Log off ends the whole session: another program of it and the tool.
 wine_start notepad.exe

@@ -231,6 +231,14 @@ settle() { shot_stable "$E2E_OUT/.settled.png" && rm -f "$E2E_OUT/.settled.png";
 
 pix() { "$PYTHON" "$E2E_DIR/pixels.py" "$@"; }
 
+# Pixels of a label in a screenshot of the window at X,Y that blend its text colour with the key grey
+# instead of with the main window's picture beneath (BACKGROUND: a picture in resources/): a fringe.
+# LABEL names an array of the label's rectangle.
+key_fringe() { # PNG X Y BACKGROUND LABEL COLOR
+  local -n label=$5
+  pix keyblend "$1" "$QUORLIN_ROOT/resources/$4" "$2" "$3" "${label[@]}" "$6" "$KEY_GREY"
+}
+
 # ---- input ----------------------------------------------------------------------------------
 
 click_at() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; }
@@ -303,8 +311,9 @@ start_tool_and_wait() {
   pass "a window titled \"Quorlin\" appears"
 }
 
-# The version label's rectangle in client coordinates of the overlay.
-VERSION_LABEL=(701 493 89 32)
+# The labels' rectangles in client coordinates of the overlay, and their text colours.
+VERSION_LABEL=(701 493 89 32) VERSION_COLOR=c0c0c0
+NOTICE_LABEL=(504 392 264 32) NOTICE_COLOR=ffffff
 MIN_LABEL_PIXELS=20 # light grey pixels the label's glyphs cover at least
 
 # Checks the tool's windows through Win32: the main window at X,Y (800 x 540, shown, not minimised)

@@ -7,6 +7,16 @@
   pixels.py shifted A B X Y W H DX DY          -> pixels of A's rectangle that differ from B's
                                                   rectangle moved by (DX, DY)
   pixels.py brightest PNG X Y W H PRED         -> "X Y" of the brightest matching pixel, or "none"
+  pixels.py keyblend PNG BACK OX OY X Y W H TEXT KEY
+                                               -> pixels of the rectangle X Y W H of the picture BACK
+                                                  (shown with its origin at OX, OY of PNG) that are
+                                                  a blend of the colours TEXT and KEY (RRGGBB) and
+                                                  no blend of TEXT with BACK's pixel beneath
+
+A blend here is T + k * (D - T) with one coverage k (0..1) for all three channels, each within 1
+(rounding): Wine smooths text in grey levels, one coverage per pixel. Text drawn over the picture
+beneath gives blends with that picture; text drawn over the key colour of a colour-keyed window
+gives blends with the key, which the key does not hide: a fringe around the glyphs.
 
 PRED: exact:RRGGBB | near:RRGGBB:TOL | grey:LO:HI:SPREAD (max-min of the channels <= SPREAD and
 their mean in LO..HI) | notblack | any.  Rectangles are clipped to the picture.
@@ -53,6 +63,35 @@ def matches(img, x, y, w, h, pred):
         for xx in range(x0, x1):
             if pred(px[xx, yy]):
                 yield xx, yy, px[xx, yy]
+
+
+def on_blend(p, text, other, tol=1):
+    """Whether p is text + k * (other - text) for one k in 0..1, each channel within tol."""
+    lo, hi = 0.0, 1.0
+    for pc, tc, oc in zip(p, text, other):
+        d = oc - tc
+        if d == 0:
+            if abs(pc - tc) > tol:
+                return False
+            continue
+        a, b = (pc - tc - tol) / d, (pc - tc + tol) / d
+        lo, hi = max(lo, min(a, b)), min(hi, max(a, b))
+    return lo <= hi
+
+
+def count_key_blends(shot, back, ox, oy, x, y, w, h, text, key):
+    sp, bp = shot.load(), back.load()
+    count = 0
+    for yy in range(max(0, y), min(back.height, y + h)):
+        for xx in range(max(0, x), min(back.width, x + w)):
+            p, beneath = sp[ox + xx, oy + yy], bp[xx, yy]
+            if on_blend(p, text, key) and not on_blend(p, text, beneath):
+                count += 1
+    return count
+
+
+def rgb(text):
+    return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))
 
 
 def count_different(a, b):
@@ -102,6 +141,10 @@ def main(argv):
         outside = (x1 - x0) * (y1 - y0) - max(0, bx1 - bx0) * max(0, by1 - by0)
         inside = count_different(a.crop((bx0 - dx, by0 - dy, bx1 - dx, by1 - dy)), b.crop((bx0, by0, bx1, by1)))
         print(inside + outside)
+    elif cmd == "keyblend":
+        shot, back = load(args[0]), load(args[1])
+        ox, oy, x, y, w, h = (int(v) for v in args[2:8])
+        print(count_key_blends(shot, back, ox, oy, x, y, w, h, rgb(args[8]), rgb(args[9])))
     else:
         raise SystemExit(f"pixels.py: unknown command {cmd!r}\n{__doc__}")
 

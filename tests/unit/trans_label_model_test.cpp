@@ -131,5 +131,34 @@ TEST(FontRecord, LaysOutLikeALogFontAndCutsLongFaceNames) {
   EXPECT_EQ(parsed->faceName, std::string(31, 'a'));
 }
 
+TEST(EnglishFamilyName, TheLabelsLocalizedFaceHasItsEnglishNameAndOthersNone) {
+  EXPECT_EQ(EnglishFamilyName("微软雅黑"), "Microsoft YaHei");
+  EXPECT_EQ(EnglishFamilyName("Microsoft YaHei"), std::nullopt) << "an English name is tried only once";
+  EXPECT_EQ(EnglishFamilyName(""), std::nullopt);
+  EXPECT_EQ(EnglishFamilyName("微软雅黑 "), std::nullopt);
+}
+
+TEST(KeyOutUntouched, UntouchedPixelsBecomeTheKeyAndTextOnTheKeyMovesOffIt) {
+  constexpr std::uint32_t kKey = 0x787878;
+  struct Case {
+    const char* what;
+    std::uint32_t backdrop, drawn, expected;
+  };
+  const Case cases[] = {
+      {"untouched", 0x1C2129, 0x1C2129, kKey},
+      {"untouched, the byte above RGB differs", 0x001C2129, 0xFF1C2129, kKey},
+      {"text colour", 0x1C2129, 0xC0C0C0, 0xC0C0C0},
+      {"blend of text and backdrop", 0x1C2129, 0x6E7075, 0x6E7075},
+      {"text pixel equal to the key", 0x1C2129, 0xFF787878, 0x787879},
+      {"backdrop equal to the key, untouched", kKey, kKey, kKey},
+  };
+  for (const Case& c : cases) {
+    std::uint32_t drawn[] = {c.drawn};
+    const std::uint32_t backdrop[] = {c.backdrop};
+    KeyOutUntouched(drawn, backdrop, kKey);
+    EXPECT_EQ(drawn[0], c.expected) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace quorlin::platform

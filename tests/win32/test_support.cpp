@@ -23,10 +23,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
-std::vector<std::uint32_t> CaptureScreen(const RECT& area) {
+namespace {
+
+// The pixels of a rectangle of a window's client area (the screen's for a null window).
+std::vector<std::uint32_t> Capture(HWND window, const RECT& area) {
   int width = area.right - area.left, height = area.bottom - area.top;
   std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * height);
-  HDC screen = ::GetDC(nullptr);
+  HDC screen = ::GetDC(window);
   HDC memory = ::CreateCompatibleDC(screen);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -44,8 +47,18 @@ std::vector<std::uint32_t> CaptureScreen(const RECT& area) {
   ::SelectObject(memory, old);
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  ::ReleaseDC(window, screen);
   return pixels;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> CaptureScreen(const RECT& area) { return Capture(nullptr, area); }
+
+std::vector<std::uint32_t> CaptureClient(HWND window) {
+  RECT client;
+  ::GetClientRect(window, &client);
+  return Capture(window, client);
 }
 
 }  // namespace quorlin::testing

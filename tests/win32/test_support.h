@@ -16,5 +16,8 @@ void PumpPending();
 
 // The screen pixels of a rectangle (screen coordinates) as 0x00RRGGBB, row by row.
 std::vector<std::uint32_t> CaptureScreen(const RECT& area);
+// What a window has drawn in its client area, as 0x00RRGGBB, row by row; also the pixels of its
+// colour key, which the screen does not show.
+std::vector<std::uint32_t> CaptureClient(HWND window);
 
 }  // namespace quorlin::testing

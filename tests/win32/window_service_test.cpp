@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -9,6 +11,7 @@
 #include "platform/logic/trans_label_model.h"
 #include "platform/dll_search.h"
 #include "platform/text.h"
+#include "platform/trans_label.h"
 #include "platform/win_api.h"
 #include "tests/win32/test_support.h"
 
@@ -347,6 +350,162 @@ TEST_F(WindowServiceTest, ALabelDrawsItsTextOverTheWindowBackgroundOnly) {
   auto cleared = CaptureScreen(area);
   EXPECT_EQ(CountColor(cleared, 0x787878), static_cast<int>(cleared.size()))
       << "removing the caption repaints the area under the label";
+}
+
+// A label on a colour-keyed window, drawn over a backdrop the test installs.
+constexpr COLORREF kKey = RGB(120, 120, 120);
+COLORREF backdropColor = RGB(0, 0, 255);
+RECT backdropArea{};
+bool FillBackdrop(HWND, HDC dc, const RECT& area) {
+  backdropArea = area;
+  RECT all{0, 0, area.right - area.left, area.bottom - area.top};
+  HBRUSH brush = ::CreateSolidBrush(backdropColor);
+  ::FillRect(dc, &all, brush);
+  ::DeleteObject(brush);
+  return true;
+}
+bool NoBackdrop(HWND, HDC, const RECT&) { return false; }
+
+std::string LabelFont(const char* face, int height) {
+  FontRecord font;
+  font.height = height;
+  font.weight = 400;
+  font.charSet = 134;
+  font.faceName = face;
+  return font.Serialize();
+}
+
+// Counts a label's pixels by what they are; `bad` are those that are none of the key, the text colour
+// or a blend of the text colour with the backdrop (each channel between the two, within rounding).
+struct LabelPixels {
+  int key = 0, text = 0, blended = 0, bad = 0;
+};
+LabelPixels Classify(const std::vector<std::uint32_t>& pixels, COLORREF textColor, COLORREF backdrop) {
+  auto channels = [](std::uint32_t rgb) {
+    return std::array<int, 3>{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF),
+                              static_cast<int>(rgb & 0xFF)};
+  };
+  auto rgbOf = [](COLORREF c) { return std::uint32_t{GetRValue(c)} << 16 | GetGValue(c) << 8 | GetBValue(c); };
+  const auto t = channels(rgbOf(textColor)), b = channels(rgbOf(backdrop));
+  LabelPixels counts;
+  for (std::uint32_t pixel : pixels) {
+    if (pixel == rgbOf(kKey)) {
+      ++counts.key;
+    } else if (pixel == rgbOf(textColor)) {
+      ++counts.text;
+    } else {
+      const auto p = channels(pixel);
+      bool between = true;
+      for (int c = 0; c < 3; ++c)
+        between = between && p[c] >= std::min(t[c], b[c]) - 1 && p[c] <= std::max(t[c], b[c]) + 1;
+      ++(between ? counts.blended : counts.bad);
+    }
+  }
+  return counts;
+}
+
+class KeyedLabelTest : public WindowServiceTest {
+ protected:
+  void SetUp() override {
+    WindowServiceTest::SetUp();
+    ASSERT_TRUE(LoadWindow(kForm));
+    SetControlProperty(kForm, kPropWindowBackColor, ColorFromRgb(120, 120, 120));
+    HWND form = WindowHandle(kForm);
+    ::SetWindowLongA(form, GWL_EXSTYLE, ::GetWindowLongA(form, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(form, kKey, 200, LWA_COLORKEY);
+    label_ = WindowHandle(kLabel);
+    SetControlProperty(kLabel, kPropLabelFont, LabelFont("微软雅黑", -16));
+    SetControlProperty(kLabel, kPropForeColor, static_cast<std::int32_t>(RGB(255, 255, 255)));
+    backdropColor = RGB(0, 0, 255);
+  }
+  void TearDown() override {
+    SetLabelBackdrop(nullptr);
+    WindowServiceTest::TearDown();
+  }
+  std::vector<std::uint32_t> ShowCaption(const char* caption) {
+    SetControlProperty(kLabel, kPropCaption, caption);
+    PumpUntil([] { return false; }, 150);
+    return quorlin::testing::CaptureClient(label_);
+  }
+  HWND label_ = nullptr;
+};
+
+// The blue backdrop and the white text have the same full blue: a blend of the two keeps it, while a
+// pixel blended with the key (120), a fringe the key does not hide, has less.
+TEST_F(KeyedLabelTest, TextIsSmoothedOverThePictureBeneathAndNeverBlendsWithTheKey) {
+  SetLabelBackdrop(FillBackdrop);
+  LabelPixels pixels = Classify(ShowCaption("WWWW 版本号"), RGB(255, 255, 255), backdropColor);
+  EXPECT_EQ(pixels.bad, 0) << "pixels blended toward the key";
+  EXPECT_GT(pixels.text, 10);
+  EXPECT_GT(pixels.blended, 10) << "smoothed edges, blended with the picture beneath";
+  EXPECT_GT(pixels.key, pixels.text) << "what the text leaves untouched lets the picture through";
+  EXPECT_EQ(backdropArea.left, 20) << "the label's area in the keyed window's client coordinates";
+  EXPECT_EQ(backdropArea.top, 60);
+  EXPECT_EQ(backdropArea.right, 220);
+  EXPECT_EQ(backdropArea.bottom, 100);
+
+  // The picture beneath changes (a new background): the labels are drawn over the new one.
+  backdropColor = RGB(255, 0, 0);
+  RepaintLabels();
+  PumpUntil([] { return false; }, 150);
+  pixels = Classify(quorlin::testing::CaptureClient(label_), RGB(255, 255, 255), backdropColor);
+  EXPECT_EQ(pixels.bad, 0) << "blended with the old picture or the key";
+  EXPECT_GT(pixels.blended, 10);
+}
+
+TEST_F(KeyedLabelTest, WithoutThePictureBeneathTheTextIsDrawnUnsmoothedOnTheKey) {
+  for (LabelBackdrop backdrop : {static_cast<LabelBackdrop>(nullptr), &NoBackdrop}) {
+    SetLabelBackdrop(backdrop);
+    LabelPixels pixels = Classify(ShowCaption(backdrop ? "WWWW 版本号" : "版本号 WWWW"), RGB(255, 255, 255), kKey);
+    EXPECT_EQ(pixels.blended + pixels.bad, 0) << "every pixel is the key or the text colour";
+    EXPECT_GT(pixels.text, 10);
+  }
+}
+
+TEST_F(KeyedLabelTest, ATextPixelThatIsTheKeyIsMovedOffIt) {
+  SetLabelBackdrop(FillBackdrop);
+  backdropColor = RGB(0, 0, 0);
+  SetControlProperty(kLabel, kPropForeColor, static_cast<std::int32_t>(kKey));
+  std::vector<std::uint32_t> pixels = ShowCaption("WWWW");
+  EXPECT_GT(CountColor(pixels, 0x787879), 10) << "the glyphs stay visible";
+}
+
+// The labels' face is a localized family name; where GDI gives another face for it, the label asks
+// for the family's English name.
+std::vector<std::wstring> createdFaces;
+HFONT WINAPI RecordingCreateFont(const LOGFONTW* font) {
+  // Each face once, in the order first asked for, however often the label paints.
+  if (std::find(createdFaces.begin(), createdFaces.end(), font->lfFaceName) == createdFaces.end())
+    createdFaces.emplace_back(font->lfFaceName);
+  return ::CreateFontIndirectW(font);
+}
+const wchar_t* reportedFace = L"";
+int WINAPI ReportingTextFace(HDC, int size, LPWSTR name) {
+  std::wstring face = *reportedFace != L'\0' ? reportedFace : createdFaces.back();
+  lstrcpynW(name, face.c_str(), size);
+  return static_cast<int>(face.size()) + 1;
+}
+
+TEST_F(KeyedLabelTest, ALocalizedFaceThatFindsNoFontIsAskedForByItsEnglishName) {
+  struct Case {
+    const char* face;
+    const wchar_t* reported;  // empty: the face that was asked for
+    std::vector<std::wstring> created;
+  };
+  const Case cases[] = {
+      {"微软雅黑", L"", {L"微软雅黑"}},
+      {"微软雅黑", L"Tahoma", {L"微软雅黑", L"Microsoft YaHei"}},
+      {"Arial", L"Tahoma", {L"Arial"}},  // no other name to try
+  };
+  api::ScopedOverride<api::types::CreateFontIndirectW_t> create{api::CreateFontIndirectW, &RecordingCreateFont};
+  api::ScopedOverride<api::types::GetTextFaceW_t> face{api::GetTextFaceW, &ReportingTextFace};
+  for (const Case& c : cases) {
+    SetControlProperty(kLabel, kPropLabelFont, LabelFont(c.face, -16));
+    createdFaces.clear();
+    reportedFace = c.reported;
+    ShowCaption(c.reported[0] ? "WWWW" : "MMMM");
+    EXPECT_EQ(createdFaces, c.created) << c.face << " reported as " << Narrow(c.reported);
+  }
 }
 
 // Fatal errors end the process with -1 after the message box; the box is faked so nothing waits.
