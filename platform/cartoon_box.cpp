@@ -2,13 +2,13 @@
 
 #include <objidl.h>
 
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 
 #include "platform/handle_owners.h"
+#include "platform/memory_stream.h"
 #include "platform/win_api.h"
 
 namespace quorlin::platform {
@@ -39,11 +39,6 @@ ForcedRepaintClock& SharedRepaintClock() {
   static ForcedRepaintClock clock;
   return clock;
 }
-
-struct ReleaseStream {
-  void operator()(IStream* stream) const { stream->Release(); }
-};
-using UniqueStream = UniqueOwner<IStream*, ReleaseStream>;
 
 RECT ToRect(const BoxRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
@@ -330,18 +325,10 @@ void CartoonBox::InvalidateQueued() {
 }
 
 std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return std::nullopt;
-  UniqueGlobal memory(api::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
-  if (!memory) return std::nullopt;
-  void* target = api::GlobalLock(memory.get());
-  if (target == nullptr) return std::nullopt;
-  std::memcpy(target, bytes.data(), bytes.size());
-  api::GlobalUnlock(memory.get());
-
-  UniqueStream stream;
-  if (api::CreateStreamOnHGlobal(memory.get(), FALSE, stream.Put()) != S_OK || !stream) return std::nullopt;
+  const MemoryStream source = OpenMemoryStream(bytes);
+  if (!source.stream) return std::nullopt;
   Gdiplus::GpBitmap* bitmap = nullptr;
-  if (api::GdipCreateBitmapFromStream(stream.get(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
+  if (api::GdipCreateBitmapFromStream(source.stream.get(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
     return std::nullopt;
   }
   const UniqueImage image(bitmap);  // disposed before the stream and memory it reads from
@@ -355,26 +342,21 @@ std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes) {
   }
 
   const Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
-  Gdiplus::BitmapData locked{};
-  if (api::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) !=
-      Gdiplus::Ok) {
-    return std::nullopt;
-  }
+  const LockedBits locked(bitmap, rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+  if (!locked) return std::nullopt;
   FrameSet picture;
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
   Frame frame;
   frame.pixels.resize(std::size_t{width} * height);
   for (UINT y = 0; y < height; ++y) {
-    const auto* row = static_cast<const std::uint8_t*>(locked.Scan0) +
-                      static_cast<std::ptrdiff_t>(y) * locked.Stride;
+    const auto* row = reinterpret_cast<const std::uint8_t*>(locked.Row(static_cast<int>(y)));
     for (UINT x = 0; x < width; ++x) {
       const std::uint8_t* argb = row + 4 * x;  // B, G, R, A in memory
       frame.pixels[std::size_t{y} * width + x] =
           MakePixel(argb[0], argb[1], argb[2], static_cast<std::uint8_t>(255 - argb[3]));
     }
   }
-  api::GdipBitmapUnlockBits(bitmap, &locked);
   picture.frames.push_back(std::move(frame));
   return picture;
 }

@@ -2,6 +2,8 @@
 // table, like every other system call, and every owner stores all its release needs.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <utility>
 
 #include "platform/win_api.h"
@@ -64,6 +66,9 @@ struct DeletePen {
 struct FreeGlobal {
   void operator()(HGLOBAL h) const { api::GlobalFree(h); }
 };
+struct ReleaseStream {
+  void operator()(IStream* stream) const { stream->Release(); }
+};
 
 using UniqueHandle = UniqueOwner<HANDLE, CloseKernelHandle>;
 using UniqueMemoryDc = UniqueOwner<HDC, DeleteMemoryDc>;
@@ -77,6 +82,31 @@ using UniqueImage = UniqueOwner<Gdiplus::GpImage*, DisposeImage>;
 using UniqueGpBrush = UniqueOwner<Gdiplus::GpBrush*, DeleteBrush>;
 using UniquePen = UniqueOwner<Gdiplus::GpPen*, DeletePen>;
 using UniqueGlobal = UniqueOwner<HGLOBAL, FreeGlobal>;
+using UniqueStream = UniqueOwner<IStream*, ReleaseStream>;
+
+// Locked pixels of a GDI+ bitmap, unlocked at scope end.
+class LockedBits {
+ public:
+  LockedBits(Gdiplus::GpBitmap* bitmap, const Gdiplus::GpRect& area, UINT mode, Gdiplus::PixelFormat format)
+      : bitmap_(bitmap), locked_(api::GdipBitmapLockBits(bitmap, &area, mode, format, &data_) == Gdiplus::Ok) {}
+  ~LockedBits() {
+    if (locked_) api::GdipBitmapUnlockBits(bitmap_, &data_);
+  }
+  LockedBits(const LockedBits&) = delete;
+  LockedBits& operator=(const LockedBits&) = delete;
+
+  explicit operator bool() const { return locked_; }
+  const Gdiplus::BitmapData& data() const { return data_; }
+  std::uint32_t* Row(int y) const {
+    return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data_.Scan0) +
+                                            static_cast<std::ptrdiff_t>(y) * data_.Stride);
+  }
+
+ private:
+  Gdiplus::GpBitmap* bitmap_;
+  Gdiplus::BitmapData data_{};
+  bool locked_;
+};
 
 // A DC from GetWindowDC or GetDC, released with the window it came from.
 class WindowDc {

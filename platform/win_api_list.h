@@ -25,7 +25,6 @@
   X(Kernel32, GetLastError)              \
   X(Kernel32, GetModuleHandleA)          \
   X(Kernel32, GetModuleHandleW)          \
-  X(Kernel32, GetProcessTimes)           \
   X(Kernel32, GetSystemDirectoryA)       \
   X(Kernel32, GetTickCount)              \
   X(Kernel32, GetVersionExA)             \
@@ -47,7 +46,6 @@
   X(User32, BeginPaint)                  \
   X(User32, CallNextHookEx)              \
   X(User32, CallWindowProcA)             \
-  X(User32, ClientToScreen)              \
   X(User32, CreateCaret)                 \
   X(User32, CreateWindowExA)             \
   X(User32, CreateWindowExW)             \
@@ -80,7 +78,6 @@
   X(User32, GetWindowRect)               \
   X(User32, GetWindowTextA)              \
   X(User32, GetWindowTextLengthA)        \
-  X(User32, GetWindowTextW)              \
   X(User32, GetWindowThreadProcessId)    \
   X(User32, IntersectRect)               \
   X(User32, InvalidateRect)              \
@@ -115,7 +112,6 @@
   X(User32, SetTimer)                    \
   X(User32, SetWindowLongA)              \
   X(User32, SetWindowPos)                \
-  X(User32, SetWindowTextA)              \
   X(User32, SetWindowTextW)              \
   X(User32, SetWindowsHookExA)           \
   X(User32, ShowWindow)                  \
@@ -175,7 +171,6 @@
   X(GdiPlus, GdipDeletePen)              \
   X(GdiPlus, GdipDeleteStringFormat)     \
   X(GdiPlus, GdipDisposeImage)           \
-  X(GdiPlus, GdipDrawImagePointRect)     \
   X(GdiPlus, GdipDrawImageRect)          \
   X(GdiPlus, GdipDrawImageRectI)         \
   X(GdiPlus, GdipDrawImageRectRect)      \

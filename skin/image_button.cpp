@@ -3,6 +3,7 @@
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/composition.h"
+#include "skin/subclassing.h"
 #include "skin/window_properties.h"
 
 namespace quorlin::skin {

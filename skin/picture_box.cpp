@@ -4,6 +4,7 @@
 #include "platform/win_api.h"
 #include "skin/composition.h"
 #include "skin/image_button.h"
+#include "skin/subclassing.h"
 
 namespace quorlin::skin {
 

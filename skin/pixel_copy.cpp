@@ -4,11 +4,13 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/win_api.h"
+#include "platform/handle_owners.h"
 #include "skin/logic/pixel_rows.h"
 
 namespace quorlin::skin {
 namespace {
+
+using platform::LockedBits;
 
 bool IsBitmapOfSize(SkinImage image, int width, int height) {
   if (image == nullptr || width <= 0 || height <= 0) return false;
@@ -20,31 +22,6 @@ bool IsBitmapOfSize(SkinImage image, int width, int height) {
   api::GdipGetImageHeight(image, &imageHeight);
   return imageWidth == static_cast<UINT>(width) && imageHeight == static_cast<UINT>(height);
 }
-
-// Locked pixels of a bitmap, unlocked at scope end.
-class LockedBits {
- public:
-  LockedBits(Gdiplus::GpBitmap* bitmap, const Gdiplus::GpRect& area, UINT mode, Gdiplus::PixelFormat format)
-      : bitmap_(bitmap) {
-    locked_ = api::GdipBitmapLockBits(bitmap, &area, mode, format, &data_) == Gdiplus::Ok;
-  }
-  ~LockedBits() {
-    if (locked_) api::GdipBitmapUnlockBits(bitmap_, &data_);
-  }
-  LockedBits(const LockedBits&) = delete;
-  LockedBits& operator=(const LockedBits&) = delete;
-
-  explicit operator bool() const { return locked_; }
-  std::uint32_t* Row(int y) const {
-    return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data_.Scan0) +
-                                            static_cast<std::ptrdiff_t>(y) * data_.Stride);
-  }
-
- private:
-  Gdiplus::GpBitmap* bitmap_;
-  Gdiplus::BitmapData data_{};
-  bool locked_ = false;
-};
 
 }  // namespace
 

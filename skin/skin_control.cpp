@@ -1,11 +1,8 @@
 #include "skin/skin_control.h"
 
-#include <cstring>
-
 #include "platform/win_api.h"
-#include "skin/composition.h"
+#include "skin/subclassing.h"
 #include "skin/tooltip.h"
-#include "skin/window_properties.h"
 
 namespace quorlin::skin {
 namespace {
@@ -17,133 +14,7 @@ void EditStyle(HWND hwnd, int index, LONG remove, LONG add) {
   if (updated != old) api::SetWindowLongA(hwnd, index, updated);
 }
 
-// Colour messages of the static, edit, list box, button, dialog and message box kinds; the scroll
-// bar's (0x0137) is deliberately not among them.
-bool IsControlColorMessage(UINT message) {
-  switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
-
-std::intptr_t ReadProperty(HWND hwnd, const char* name) {
-  return reinterpret_cast<std::intptr_t>(GetLayerProp(hwnd, name));
-}
-
-bool WriteProperty(HWND hwnd, const char* name, std::intptr_t value) {
-  return SetLayerProp(hwnd, name, reinterpret_cast<HANDLE>(value));
-}
-
-SkinImage ReadImageProperty(HWND hwnd, const char* name) {
-  return reinterpret_cast<SkinImage>(GetLayerProp(hwnd, name));
-}
-
-bool WriteImageProperty(HWND hwnd, const char* name, SkinImage image) {
-  return SetLayerProp(hwnd, name, reinterpret_cast<HANDLE>(image));
-}
-
-ControlType ControlTypeOf(HWND hwnd) {
-  switch (static_cast<std::int32_t>(ReadProperty(hwnd, property::kType))) {
-    case 2: return ControlType::PictureBox;
-    case 3: return ControlType::ImageButton;
-    case 4: return ControlType::TextBox;
-    default: return ControlType::None;
-  }
-}
-
-SkinImage StateImage(HWND hwnd) { return StateImageFor(hwnd, ReadProperty(hwnd, property::kDrawState)); }
-
-SkinImage StateImageFor(HWND hwnd, std::intptr_t state) {
-  const char* name = nullptr;
-  switch (static_cast<std::int32_t>(state)) {
-    case static_cast<int>(DrawState::Over): name = property::kOverImage; break;
-    case static_cast<int>(DrawState::Down): name = property::kDownImage; break;
-    case static_cast<int>(DrawState::Disabled): name = property::kDisableImage; break;
-    default: break;
-  }
-  if (name != nullptr) {
-    if (SkinImage image = ReadImageProperty(hwnd, name)) return image;
-  }
-  return ReadImageProperty(hwnd, property::kNormalImage);
-}
-
-void Subclass(HWND hwnd, WNDPROC procedure) {
-  if (GetLayerProp(hwnd, property::kWndProc) != nullptr) return;
-  const LONG_PTR previous = api::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-  SetLayerProp(hwnd, property::kWndProc, reinterpret_cast<HANDLE>(previous));
-}
-
-LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kWndProc));
-  // Without a kept procedure the window still needs default handling (creation, destruction).
-  const LRESULT result = previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
-                                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
-  return result;
-}
-
-LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NOTIFY && lParam != 0) {
-    NMHDR header;
-    std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof(header));
-    if (header.code == static_cast<UINT>(NM_CUSTOMDRAW) &&
-        ControlTypeOf(header.hwndFrom) == ControlType::ImageButton) {
-      PaintControl(header.hwndFrom, nullptr, StateImage(header.hwndFrom));
-    }
-  } else if (message == WM_COMMAND) {
-    const auto control = reinterpret_cast<HWND>(lParam);
-    const int code = static_cast<std::int32_t>(wParam) >> 16;
-    if (ControlTypeOf(control) == ControlType::TextBox &&
-        (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE)) {
-      api::InvalidateRect(control, nullptr, TRUE);
-    }
-  } else if (IsControlColorMessage(message)) {
-    const auto control = reinterpret_cast<HWND>(lParam);
-    const ControlType type = ControlTypeOf(control);
-    if (type != ControlType::None) {
-      const auto dc = reinterpret_cast<HDC>(wParam);
-      if (type == ControlType::TextBox) {
-        api::SetTextColor(dc, static_cast<COLORREF>(ReadProperty(control, property::kTextColor)));
-      }
-      api::SetBkMode(dc, TRANSPARENT);
-      return reinterpret_cast<LRESULT>(api::GetStockObject(NULL_BRUSH));
-    }
-  }
-  return CallPrevious(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK LoadDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    // The caller handed this window its loader thread, image and memory; they go with it. The
-    // caller sets these properties itself, so they are read from the window.
-    if (HANDLE thread = api::GetPropA(hwnd, property::kThread)) {
-      api::TerminateThread(thread, 0);
-      api::CloseHandle(thread);
-    }
-    if (auto image = static_cast<SkinImage>(api::GetPropA(hwnd, property::kImage))) DisposeSkinImage(image);
-    if (HANDLE memory = api::GetPropA(hwnd, property::kStream)) api::GlobalFree(memory);
-    return api::DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  if (message == WM_LBUTTONDOWN) {
-    const LRESULT result = api::DefWindowProcA(hwnd, message, wParam, lParam);
-    if (reinterpret_cast<std::intptr_t>(api::GetPropA(hwnd, property::kHitMove)) == 1) {
-      // Starts the system's move loop as if the caption had been pressed.
-      api::ReleaseCapture();
-      api::SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-    }
-    return result;
-  }
-  return api::DefWindowProcA(hwnd, message, wParam, lParam);
-}
 
 bool SkinControl::Attach(HWND hwnd) {
   if (!api::IsWindow(hwnd)) return false;

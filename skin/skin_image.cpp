@@ -1,70 +1,28 @@
 #include "skin/skin_image.h"
 
-#include <cstring>
 #include <memory>
 #include <unordered_map>
 #include <utility>
 
-#include "platform/handle_owners.h"
-#include "skin/skin_control.h"
+#include "platform/memory_stream.h"
+#include "skin/load_dialog.h"
 
 namespace quorlin::skin {
 namespace {
 
-using platform::UniqueGlobal;
-
-struct ReleaseStream {
-  void operator()(IStream* stream) const { stream->Release(); }
-};
-using UniqueStream = std::unique_ptr<IStream, ReleaseStream>;
-
-// The bytes of one decoded picture and the COM stream over them. Members are released in reverse
-// order: the stream first, then the memory it reads.
-struct ImageStream {
-  UniqueGlobal memory;
-  UniqueStream stream;
-};
+using platform::MemoryStream;
 
 // Streams of the images LoadSkinImage returned, by image. A stream-backed GDI+ image may read its
 // stream at any time while it exists, so each entry lives exactly as long as its image.
 // Intentionally never destroyed: pictures live until the process ends and may still be drawn while
 // static objects are being torn down. Used on the window thread only, like every composition.
-std::unordered_map<SkinImage, ImageStream>& StreamsByImage() {
-  static auto* streams = new std::unordered_map<SkinImage, ImageStream>();
+std::unordered_map<SkinImage, MemoryStream>& StreamsByImage() {
+  static auto* streams = new std::unordered_map<SkinImage, MemoryStream>();
   return *streams;
 }
 
 ULONG_PTR gdiplusToken = 0;
 std::unique_ptr<GUID> frameDimensionTime;
-
-void RegisterLoadDialogClass() {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_VREDRAW | CS_HREDRAW;
-  windowClass.lpfnWndProc = LoadDialogProc;
-  windowClass.hInstance = api::GetModuleHandleA(nullptr);
-  windowClass.hCursor = api::LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  windowClass.lpszClassName = kLoadDialogClass;
-  api::RegisterClassExA(&windowClass);
-}
-
-// Copies the bytes into fresh global memory and opens a stream on it that leaves the memory alone
-// on release. An empty ImageStream when any step fails.
-ImageStream OpenImageStream(const ImageBlock& block) {
-  ImageStream result;
-  UniqueGlobal memory(api::GlobalAlloc(GMEM_FIXED, block.length));
-  if (!memory) return result;
-  void* bytes = api::GlobalLock(memory.get());
-  if (bytes == nullptr) return result;
-  std::memcpy(bytes, block.data, block.length);
-  api::GlobalUnlock(memory.get());
-  IStream* stream = nullptr;
-  if (api::CreateStreamOnHGlobal(memory.get(), FALSE, &stream) != S_OK || stream == nullptr) return result;
-  result.memory = std::move(memory);
-  result.stream.reset(stream);
-  return result;
-}
 
 }  // namespace
 
@@ -91,7 +49,7 @@ SkinImage LoadSkinImage(ImageResource resource) {
   const ImageBlock block = ReadImageResource(resource);
   // An empty block cannot hold a picture; GDI+ would only refuse it after an allocation.
   if (block.data == nullptr || block.length == 0) return nullptr;
-  ImageStream source = OpenImageStream(block);
+  MemoryStream source = platform::OpenMemoryStream({block.data, block.length});
   if (!source.stream) return nullptr;
   SkinImage image = nullptr;
   if (api::GdipLoadImageFromStream(source.stream.get(), &image) != Gdiplus::Ok || image == nullptr) return nullptr;

@@ -2,7 +2,7 @@
 
 #include "platform/win_api.h"
 #include "skin/composition.h"
-#include "skin/skin_control.h"
+#include "skin/control_properties.h"
 #include "skin/window_properties.h"
 
 namespace quorlin::skin {

@@ -4,9 +4,9 @@
 
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
+#include "skin/control_properties.h"
 #include "skin/logic/placement.h"
 #include "skin/logic/text_rules.h"
-#include "skin/skin_control.h"
 #include "skin/skin_image.h"
 #include "skin/text_objects.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win_api.h"
-#include "skin/skin_control.h"
+#include "skin/control_properties.h"
 
 namespace quorlin::skin {
 

@@ -14,10 +14,10 @@
 #include "platform/win_api.h"
 #include "resources/image_resources.h"
 #include "skin/composition.h"
+#include "skin/control_properties.h"
 #include "skin/image_button.h"
 #include "skin/logic/placement.h"
 #include "skin/picture_box.h"
-#include "skin/skin_control.h"
 #include "skin/skin_image.h"
 #include "skin/text_objects.h"
 

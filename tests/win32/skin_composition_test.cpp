@@ -10,6 +10,7 @@
 #include "skin/image_button.h"
 #include "skin/picture_box.h"
 #include "skin/skin_control.h"
+#include "skin/subclassing.h"
 #include "tests/win32/skin_test_support.h"
 
 namespace quorlin::skin {

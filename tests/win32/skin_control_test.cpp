@@ -6,7 +6,9 @@
 
 #include "skin/composition.h"
 #include "skin/image_button.h"
+#include "skin/load_dialog.h"
 #include "skin/picture_box.h"
+#include "skin/subclassing.h"
 #include "tests/win32/skin_test_support.h"
 
 namespace quorlin::skin {

@@ -4,7 +4,7 @@
 
 #include "skin/caret.h"
 #include "skin/composition.h"
-#include "skin/skin_control.h"
+#include "skin/control_properties.h"
 #include "tests/win32/skin_test_support.h"
 #include "tests/win32/test_support.h"
 

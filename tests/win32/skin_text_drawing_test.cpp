@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "skin/composition.h"
-#include "skin/skin_control.h"
+#include "skin/control_properties.h"
 #include "skin/text_objects.h"
 #include "tests/win32/skin_test_support.h"
 
