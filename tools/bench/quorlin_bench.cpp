@@ -320,6 +320,7 @@ struct CallCounter {
   static inline api::ScopedOverride<api::types::GetWindow_t>* walk = nullptr;
   static inline int propReads = 0;
   static inline int walkSteps = 0;
+
   static HANDLE WINAPI GetProp(HWND hwnd, LPCSTR name) {
     ++propReads;
     return props->Previous()(hwnd, name);
