@@ -75,6 +75,8 @@ Gdiplus::ARGB PropertyArgb(HWND control, const char* colorName, const char* alph
                      static_cast<std::uint32_t>(ReadProperty(control, alphaName)));
 }
 
+bool Present(HWND form, SkinImage image, bool showCaret);
+
 // The procedure a skinned child of a layered form runs with once the composition draws it.
 WNDPROC LayeredModeProcedure(ControlType type) {
   switch (type) {
@@ -152,16 +154,12 @@ void PaintControl(HWND control, HDC dc, SkinImage picture) {
 }
 
 void ComposeForm(HWND form) {
-  if (api::IsWindow(form)) ComposeFormFrom(form, TakeFingerprint(form));
-}
-
-// The fingerprint says what this composition is drawn from; it is remembered for the refreshes that
-// follow once the picture has been presented.
-void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
   // A minimised window's rectangle is the small iconic one: a picture of that size would be a
   // squashed frame on the taskbar thumbnail and in the restore animation. The window keeps its last
   // full picture, and the first refresh after the restore composes what changed meanwhile.
   if (!api::IsWindow(form) || api::IsIconic(form)) return;
+  // What this composition is drawn from, remembered once the picture is on screen.
+  FrameRecord record = TakeFrameRecord(form);
   const Extent extent = WindowExtent(form);
 
   // Build: a fully transparent ARGB bitmap of the form's extent (the last one given back is
@@ -192,28 +190,29 @@ void ComposeFormFrom(HWND form, FormFingerprint fingerprint) {
     if (background != nullptr && !backgroundCopied)
       api::GdipDrawImageRect(graphics.get(), background, 0, 0, width, height);
 
-    // The skinned children, in z-order (a later one is drawn over an earlier one), as the
-    // fingerprint found them a moment ago on this thread: one walk over the children per frame.
-    for (const ChildFingerprint& child : fingerprint.children)
-      DrawChild(form, reinterpret_cast<HWND>(child.window), graphics.get());
+    // The skinned children, in z-order (a later one is drawn over an earlier one), as the record
+    // found them a moment ago on this thread: one walk over the children per frame.
+    for (HWND child : record.children) DrawChild(form, child, graphics.get());
   }
 
-  // Present.
-  const std::uint64_t presentedBefore = PresentationCount();
-  PresentLayered(form, composition.get(), false);
-  const bool presented = PresentationCount() != presentedBefore;
-  if (presented) NoteComposed(form, std::move(fingerprint));
+  const bool presented = Present(form, composition.get(), false);
 
   // Keep or dispose: the focus form's last composition stays for the caret to blink on.
-  if (form == FocusForm) {
+  const bool kept = form == FocusForm;
+  if (kept) {
     UniqueImage previous(FocusComposition);
     FocusComposition = composition.Release();
-    NoteKept(form, FocusComposition, presented);
   } else {
     GiveBackComposition(std::move(composition));
   }
+  if (presented) {
+    NoteShown(form, std::move(record), kept);
+  } else {
+    ForgetShown(form);  // the screen may show anything older
+  }
 }
 
+// Every window property read here is also in the digest a refresh compares (frame_memo.cpp).
 void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
   const ControlType type = ControlTypeOf(child);
   const ChildPlace place = PlaceOf(form, child);
@@ -261,20 +260,23 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
   if (textBox) DrawBoxText(graphics, child, place.corner.x, place.corner.y, place.extent.width, place.extent.height);
 }
 
-void PresentLayered(HWND form, SkinImage image, bool showCaret) {
-  if (!api::IsWindow(form) || api::IsIconic(form) || image == nullptr) return;
+namespace {
+
+// Pushes the picture to the layered window; true when the system took it.
+bool Present(HWND form, SkinImage image, bool showCaret) {
+  if (!api::IsWindow(form) || api::IsIconic(form) || image == nullptr) return false;
   const Extent extent = WindowExtent(form);
   WindowDc windowDc = WindowDc::ForWindow(form);
   // A 32-bit bottom-up DIB section of the form's extent in a memory DC.
   const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
-  if (surface.dc() == nullptr) return;
+  if (surface.dc() == nullptr) return false;
   // Without a caret the picture is copied into the surface; a draw is needed only to add the caret,
   // and it goes onto a fully transparent surface, as onto a new one.
   if (showCaret || !CopyToSurface(image, surface.bits(), extent.width, extent.height)) {
     surface.Clear();
     UniqueGraphics graphics;
     api::GdipCreateFromHDC(surface.dc(), graphics.Put());
-    if (!graphics) return;
+    if (!graphics) return false;
     UINT width = 0;
     UINT height = 0;
     api::GdipGetImageWidth(image, &width);
@@ -288,8 +290,16 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   // Only a picture the system took counts as shown: after a failure the next refresh tries again.
-  if (api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA))
-    NotePresented(form);
+  return api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, surface.dc(), &origin, 0, &blend,
+                                  ULW_ALPHA) != FALSE;
+}
+
+}  // namespace
+
+// A picture other than the form's composition (the caret over it) is shown now: the next refresh
+// composes.
+void PresentLayered(HWND form, SkinImage image, bool showCaret) {
+  if (Present(form, image, showCaret)) ForgetShown(form);
 }
 
 bool DrawFormBackground(HWND form, HDC dc, const RECT& area) {
@@ -325,7 +335,7 @@ bool LayeredForm::Attach(HWND form) {
   const LONG exStyle = api::GetWindowLongA(form, GWL_EXSTYLE);
   if ((exStyle & WS_EX_LAYERED) == 0) api::SetWindowLongA(form, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   // Whatever was presented before may be gone: the next refresh composes.
-  ForgetPresentation(form);
+  ForgetShown(form);
   api::CreateCaret(form, nullptr, 1, 12);
   if (GetLayerProp(form, property::kTime) == nullptr) {
     api::SetTimer(form, kCaretTimerId, kCaretPeriodMs, CaretTick);
@@ -351,16 +361,14 @@ bool LayeredForm::LoadBackground(ImageResource resource) {
 
 void LayeredForm::RefreshForm() {
   if (!api::IsWindow(hwnd_) || api::IsIconic(hwnd_)) return;  // nothing is composed while minimised
-  // One walk over the children switches them to layered mode and notes what the composition would
-  // draw from them, so that a refresh with nothing changed costs that walk and no composition.
-  FormFingerprint fingerprint = FormPart(hwnd_);
-  for (HWND child : SkinnedChildren(hwnd_)) {
+  // Nothing changed since the shown picture was composed: no child can need its layered-mode
+  // procedure either (a new one, or a new subclass, is a change).
+  if (ShowsCurrentFrame(hwnd_)) return;
+  for (HWND child = api::GetWindow(hwnd_, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
     const ControlType type = ControlTypeOf(child);
-    if (type == ControlType::None) continue;
-    SwitchToLayeredMode(child, type);
-    AddChild(fingerprint, hwnd_, child, type);
+    if (type != ControlType::None) SwitchToLayeredMode(child, type);
   }
-  RefreshIfChanged(hwnd_, std::move(fingerprint));
+  ComposeForm(hwnd_);
 }
 
 void LayeredForm::MoveControl(std::optional<int> left, std::optional<int> top, std::optional<int> width,

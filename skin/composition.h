@@ -8,7 +8,6 @@
 
 #include <optional>
 
-#include "skin/logic/frame_fingerprint.h"
 #include "skin/skin_image.h"
 
 namespace quorlin::skin {
@@ -25,10 +24,6 @@ void PaintControl(HWND control, HDC dc, SkinImage picture);
 // presents it, and keeps it as FocusComposition when the form is FocusForm. Always composes: the
 // forced full composition. RefreshForm composes only when something changed (frame_memo.h).
 void ComposeForm(HWND form);
-// ComposeForm for a caller that has just taken the form's fingerprint (what the composition is drawn
-// from; see frame_memo.h): draws the children it lists, in its order, and remembers it once the
-// picture is presented.
-void ComposeFormFrom(HWND form, FormFingerprint fingerprint);
 
 // Draws one skinned child at its place on the form.
 void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics);

@@ -1,236 +1,182 @@
 #include "skin/frame_memo.h"
 
+#include <atomic>
 #include <memory>
-#include <string>
 #include <utility>
 
 #include "platform/win_api.h"
-#include "skin/child_list_watch.h"
 #include "skin/composition.h"
-#include "skin/window_properties.h"
+#include "skin/skin_control.h"
 
 namespace quorlin::skin {
 namespace {
 
-// The form's FrameMemo, made on its first composition. Like the rest of the layer's per-window
-// state it is not released with the window.
-constexpr char kFrameMemoProperty[] = "Zephel_LastFrame";
+std::atomic<std::uint64_t> changes{1};
 
-FrameMemo* MemoOf(HWND form) { return static_cast<FrameMemo*>(GetLayerProp(form, kFrameMemoProperty)); }
+// What the form showed last, kept on the form itself, made by its first composition. Like
+// the rest of the layer's per-window state it is not released with the window. Written with
+// SetPropA itself: it is no change of the picture.
+constexpr char kShownProperty[] = "Zephel_LastFrame";
 
-// Null only when the window cannot take the property; then every refresh simply composes.
-FrameMemo* EnsureMemo(HWND form) {
-  if (FrameMemo* memo = MemoOf(form)) return memo;
-  auto memo = std::make_unique<FrameMemo>();
-  if (!SetLayerProp(form, kFrameMemoProperty, memo.get())) return nullptr;
-  return memo.release();
+struct Shown {
+  bool valid = false;
+  FrameRecord record;
+  std::uint64_t keptSerial = 0;  // serial of the FocusComposition it left, 0 if none
+};
+
+Shown* ShownOf(HWND form) { return static_cast<Shown*>(api::GetPropA(form, kShownProperty)); }
+
+// Made before the form's properties are read for the first time, so that it is among them. Null
+// only when the window cannot take the property; then every refresh simply composes.
+Shown* EnsureShown(HWND form) {
+  if (Shown* shown = ShownOf(form)) return shown;
+  auto made = std::make_unique<Shown>();
+  if (!api::SetPropA(form, kShownProperty, made.get())) return nullptr;
+  return made.release();
 }
 
-std::uint64_t presentations = 0;
-
-// The bitmap most recently handed over as FocusComposition, and its serial.
+// The bitmap most recently handed over as FocusComposition, and its serial: another form's
+// composition, or a caller, may have put something else there since.
 SkinImage keptImage = nullptr;
 std::uint64_t keptSerial = 0;
 
-// Serial of what FocusComposition holds now; 0 when something else put it there.
-std::uint64_t HeldSerial() { return FocusComposition != nullptr && FocusComposition == keptImage ? keptSerial : 0; }
-
-std::string WindowText(HWND window) {
-  const int length = api::GetWindowTextLengthA(window);
-  if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = api::GetWindowTextA(window, text.data(), length + 1);
-  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return text;
-}
-
-void TakeTextBox(HWND box, ChildFingerprint& child) {
-  child.text = WindowText(box);
-  const auto font = reinterpret_cast<HFONT>(api::SendMessageA(box, WM_GETFONT, 0, 0));
-  child.font = reinterpret_cast<std::uintptr_t>(font);
-  if (font != nullptr) {
-    // The description as well as the handle: a handle value could come back for another font.
-    LOGFONTA description{};
-    if (api::GetObjectA(font, sizeof(description), &description) == sizeof(description)) {
-      const auto* bytes = reinterpret_cast<const unsigned char*>(&description);
-      child.fontDescription.assign(bytes, bytes + sizeof(description));
+// Whether the message can change what a composition shows. A move, size, z-order change, show or
+// hide ends in WM_WINDOWPOSCHANGED; one that changes none of these (a presentation of a layered
+// window may send one) changes nothing drawn.
+bool ChangesTheLook(const CWPSTRUCT& sent) {
+  switch (sent.message) {
+    case WM_WINDOWPOSCHANGED: {
+      const auto* place = reinterpret_cast<const WINDOWPOS*>(sent.lParam);
+      constexpr UINT kUnchanged = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+      return place == nullptr || (place->flags & kUnchanged) != kUnchanged ||
+             (place->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) != 0;
     }
-  }
-  child.textColor = ReadProperty(box, property::kTextColor);
-  child.backColor = ReadProperty(box, property::kBackColor);
-  child.backAlpha = ReadProperty(box, property::kBackAlpha);
-  child.orderColor = ReadProperty(box, property::kOrderColor);
-  child.orderAlpha = ReadProperty(box, property::kOrderAlpha);
-}
-
-}  // namespace
-
-FormFingerprint FormPart(HWND form) {
-  FormFingerprint fingerprint;
-  RECT rect{};
-  api::GetWindowRect(form, &rect);
-  fingerprint.width = rect.right - rect.left;
-  fingerprint.height = rect.bottom - rect.top;
-  fingerprint.background = reinterpret_cast<std::uintptr_t>(ReadImageProperty(form, property::kBackImage));
-  return fingerprint;
-}
-
-// Each window-property read is a round trip to the window server on some systems, so only what can
-// change the picture is read: the back type only where it places the picture differently.
-void AddChild(FormFingerprint& fingerprint, HWND form, HWND window, ControlType type) {
-  ChildFingerprint& child = fingerprint.children.emplace_back();
-  child.window = reinterpret_cast<std::uintptr_t>(window);
-  child.type = static_cast<int>(type);
-  RECT rect{};
-  api::GetWindowRect(window, &rect);
-  POINT corner{rect.left, rect.top};
-  api::ScreenToClient(form, &corner);
-  child.left = corner.x;
-  child.top = corner.y;
-  child.width = rect.right - rect.left;
-  child.height = rect.bottom - rect.top;
-  child.visible = api::IsWindowVisible(window) != FALSE;
-  SkinImage picture = nullptr;
-  if (type == ControlType::ImageButton) {
-    child.drawState = ReadProperty(window, property::kDrawState);
-    picture = StateImageFor(window, child.drawState);
-  } else {
-    picture = ReadImageProperty(window, property::kBackImage);
-  }
-  child.picture = reinterpret_cast<std::uintptr_t>(picture);
-  if (picture != nullptr) {
-    Gdiplus::REAL width = 0;
-    Gdiplus::REAL height = 0;
-    api::GdipGetImageDimension(picture, &width, &height);
-    if (BackTypeMatters(width, height, child.width, child.height))
-      child.backType = ReadProperty(window, property::kBackType);
-  }
-  if (type == ControlType::TextBox) TakeTextBox(window, child);
-}
-
-namespace {
-
-// The skinned windows among `first` and the siblings after it, in window order.
-std::vector<HWND> WalkSkinnedChildren(HWND first) {
-  std::vector<HWND> found;
-  for (HWND child = first; child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
-    if (ControlTypeOf(child) != ControlType::None) found.push_back(child);
-  }
-  return found;
-}
-
-}  // namespace
-
-FormFingerprint TakeFingerprint(HWND form) {
-  FormFingerprint fingerprint = FormPart(form);
-  for (HWND child : WalkSkinnedChildren(api::GetWindow(form, GW_CHILD)))
-    AddChild(fingerprint, form, child, ControlTypeOf(child));
-  return fingerprint;
-}
-
-namespace {
-
-// The same skinned children as before: each still one (a window that went elsewhere or lost its
-// type is found), and no other typed window of the process has come to the form (set as its
-// child while hidden, which sends it nothing). Asks only this process's own window records.
-bool StillSkinnedChildren(HWND form, const std::vector<std::uintptr_t>& windows) {
-  std::size_t children = 0;
-  for (HWND typed : WindowsWithLayerProp(property::kType)) {
-    if (api::IsWindow(typed) && api::GetAncestor(typed, GA_PARENT) == form) ++children;
-  }
-  if (children != windows.size()) return false;
-  for (std::uintptr_t value : windows) {
-    const auto window = reinterpret_cast<HWND>(value);
-    if (!api::IsWindow(window) || api::GetAncestor(window, GA_PARENT) != form ||
-        ControlTypeOf(window) == ControlType::None) {
+    case WM_SHOWWINDOW:
+    case WM_SETTEXT:
+    case WM_SETFONT:
+    case WM_ENABLE:
+    case WM_STYLECHANGED:
+    case WM_DESTROY:
+      return true;
+    case WM_COMMAND:
+      return HIWORD(sent.wParam) == EN_CHANGE;
+    default:
       return false;
-    }
   }
-  return true;
 }
 
-// The watch sees only this thread's windows, so only a list of them may be reused.
-bool AllOfThisThread(const std::vector<HWND>& windows) {
-  const DWORD thread = api::GetCurrentThreadId();
-  for (HWND window : windows) {
-    if (api::GetWindowThreadProcessId(window, nullptr) != thread) return false;
+// Runs before the window procedure of every message sent to a window of the watched thread.
+LRESULT CALLBACK WatchMessages(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && lParam != 0 && ChangesTheLook(*reinterpret_cast<const CWPSTRUCT*>(lParam)))
+    NoteChange();
+  return api::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Watches the calling thread's windows from now on; false when the watch cannot be set up.
+bool WatchThisThread() {
+  // The hook goes with the thread when it ends.
+  thread_local const bool watched =
+      api::SetWindowsHookExA(WH_CALLWNDPROC, WatchMessages, nullptr, api::GetCurrentThreadId()) != nullptr;
+  return watched;
+}
+
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
+  hash ^= value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
+  return hash * 0x100000001B3ull;
+}
+
+// A picture of its control's own size is drawn the same by every back type: stretched, fitted and
+// at natural size it covers the control exactly.
+bool FillsItsControl(HWND control, SkinImage picture) {
+  RECT rect{};
+  api::GetWindowRect(control, &rect);
+  Gdiplus::REAL width = 0;
+  Gdiplus::REAL height = 0;
+  api::GdipGetImageDimension(picture, &width, &height);
+  return width == static_cast<Gdiplus::REAL>(rect.right - rect.left) &&
+         height == static_cast<Gdiplus::REAL>(rect.bottom - rect.top);
+}
+
+// What the composition reads from window properties: the form's background and, for each skinned
+// child, its type, back type and picture, and a text box's colours. Whatever code in the process
+// wrote them, with the layer or with SetPropA itself, a changed value changes the digest. Each read
+// is a round trip to the server under Wine, so only these are read (listing every property of a
+// window there asks the server again for each name).
+std::uint64_t PropertyDigest(HWND form, const std::vector<HWND>& children) {
+  std::uint64_t digest = Mix(0, reinterpret_cast<std::uintptr_t>(ReadImageProperty(form, property::kBackImage)));
+  for (HWND child : children) {
+    const ControlType type = ControlTypeOf(child);
+    digest = Mix(digest, static_cast<std::uint64_t>(type));
+    const SkinImage picture = type == ControlType::ImageButton ? StateImage(child)
+                                                                : ReadImageProperty(child, property::kBackImage);
+    digest = Mix(digest, reinterpret_cast<std::uintptr_t>(picture));
+    if (picture != nullptr && !FillsItsControl(child, picture))
+      digest = Mix(digest, static_cast<std::uint64_t>(ReadProperty(child, property::kBackType)));
+    if (type != ControlType::TextBox) continue;
+    for (const char* name : {property::kTextColor, property::kBackColor, property::kBackAlpha, property::kOrderColor,
+                             property::kOrderAlpha}) {
+      digest = Mix(digest, static_cast<std::uint64_t>(ReadProperty(child, name)));
+    }
   }
-  return true;
+  return digest;
 }
 
 }  // namespace
 
-std::vector<HWND> SkinnedChildren(HWND form) {
-  FrameMemo* memo = WatchThisThread() ? EnsureMemo(form) : nullptr;
-  const std::uint64_t generation = ChildListGeneration();  // before looking: a change meanwhile counts
-  // A window that comes to the form (created, or set as its child) always comes first in its
-  // z-order and is sent nothing when hidden: asking for the first child is the one question the
-  // window system must answer, and the walk, if one is needed, starts from it.
-  const HWND first = api::GetWindow(form, GW_CHILD);
-  if (memo != nullptr && memo->Children().generation == generation &&
-      reinterpret_cast<std::uintptr_t>(first) == memo->Children().first &&
-      StillSkinnedChildren(form, memo->Children().windows)) {
-    std::vector<HWND> known;
-    for (std::uintptr_t value : memo->Children().windows) known.push_back(reinterpret_cast<HWND>(value));
-    return known;
+std::uint64_t ChangeCount() { return changes.load(std::memory_order_acquire); }
+
+void NoteChange() { changes.fetch_add(1, std::memory_order_acq_rel); }
+
+FrameRecord TakeFrameRecord(HWND form) {
+  FrameRecord record;
+  record.changes = ChangeCount();  // first: a change while the rest is read counts
+  EnsureShown(form);
+  const DWORD thread = api::GetCurrentThreadId();
+  record.watched = WatchThisThread() && api::GetWindowThreadProcessId(form, nullptr) == thread;
+  record.firstChild = api::GetWindow(form, GW_CHILD);
+  for (HWND child = record.firstChild; child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
+    if (ControlTypeOf(child) == ControlType::None) continue;
+    record.children.push_back(child);
+    // The watch sees only this thread's windows.
+    if (api::GetWindowThreadProcessId(child, nullptr) != thread) record.watched = false;
   }
-  std::vector<HWND> found = WalkSkinnedChildren(first);
-  if (memo != nullptr) {
-    ChildList& list = memo->Children();
-    list.first = reinterpret_cast<std::uintptr_t>(first);
-    list.windows.clear();
-    for (HWND child : found) list.windows.push_back(reinterpret_cast<std::uintptr_t>(child));
-    list.generation = AllOfThisThread(found) ? generation : 0;
+  record.properties = PropertyDigest(form, record.children);
+  return record;
+}
+
+void NoteShown(HWND form, FrameRecord record, bool kept) {
+  Shown* shown = ShownOf(form);
+  if (shown == nullptr) return;
+  if (kept) {
+    keptImage = FocusComposition;
+    ++keptSerial;
   }
-  return found;
+  shown->valid = record.watched;
+  shown->record = std::move(record);
+  shown->keptSerial = kept ? keptSerial : 0;
 }
 
-void RefreshIfChanged(HWND form, FormFingerprint now) {
-  if (!api::IsWindow(form)) return;
-  FrameMemo* memo = MemoOf(form);
-  const RefreshAction action =
-      memo != nullptr ? memo->Decide(now, form == FocusForm, HeldSerial()) : RefreshAction::Compose;
-  switch (action) {
-    case RefreshAction::Skip:
-      return;
-    case RefreshAction::PresentKept: {
-      // A recomposition would present the same pixels without the caret and leave CaretShown as it
-      // was; the kept bitmap stays FocusComposition.
-      const std::uint64_t before = presentations;
-      PresentLayered(form, FocusComposition, false);
-      if (presentations != before) memo->ShownAgain();
-      return;
-    }
-    case RefreshAction::Compose:
-      ComposeFormFrom(form, std::move(now));
-      return;
+void ForgetShown(HWND form) {
+  if (Shown* shown = ShownOf(form)) shown->valid = false;
+}
+
+bool ShowsCurrentFrame(HWND form) {
+  const Shown* shown = ShownOf(form);
+  if (shown == nullptr || !shown->valid || shown->record.changes != ChangeCount()) return false;
+  // The focus form's refresh leaves its composition as FocusComposition for the caret: only the
+  // bitmap that this form's last composition handed over will do.
+  if (form == FocusForm &&
+      (shown->keptSerial == 0 || shown->keptSerial != keptSerial || FocusComposition != keptImage)) {
+    return false;
   }
-}
-
-void ComposeFormIfChanged(HWND form) {
-  if (api::IsWindow(form)) RefreshIfChanged(form, TakeFingerprint(form));
-}
-
-std::uint64_t PresentationCount() { return presentations; }
-
-void NotePresented(HWND form) {
-  ++presentations;
-  if (FrameMemo* memo = MemoOf(form)) memo->Presented(presentations);
-}
-
-void NoteComposed(HWND form, FormFingerprint fingerprint) {
-  if (FrameMemo* memo = EnsureMemo(form)) memo->Composed(std::move(fingerprint), presentations);
-}
-
-void NoteKept(HWND form, SkinImage kept, bool presented) {
-  keptImage = kept;
-  ++keptSerial;
-  if (!presented) return;  // the screen does not show it: the form's memo must not point at it
-  if (FrameMemo* memo = MemoOf(form)) memo->Kept(keptSerial);
-}
-
-void ForgetPresentation(HWND form) {
-  if (FrameMemo* memo = MemoOf(form)) memo->Forget();
+  // What no message announces: a window set as the form's child while hidden comes first among its
+  // children, and a hidden child set elsewhere leaves the form.
+  if (api::GetWindow(form, GW_CHILD) != shown->record.firstChild) return false;
+  for (HWND child : shown->record.children) {
+    if (api::GetParent(child) != form) return false;
+  }
+  // Properties written by other code, with SetPropA itself.
+  return PropertyDigest(form, shown->record.children) == shown->record.properties;
 }
 
 }  // namespace quorlin::skin

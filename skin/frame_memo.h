@@ -1,5 +1,6 @@
-// The layer's memory of what each layered form shows, kept on the form itself, and the refresh that
-// skips composing when nothing that feeds the picture has changed since the last presentation.
+// Whether a layered form still shows what a composition of it would show, so that a refresh with
+// nothing changed composes nothing. One change counter says whether anything the picture is drawn
+// from may have changed; a few checks cover what can change without the counter seeing it.
 #pragma once
 
 #include <windows.h>
@@ -7,41 +8,36 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/logic/frame_fingerprint.h"
-#include "skin/skin_control.h"
 #include "skin/skin_image.h"
 
 namespace quorlin::skin {
 
-// What a composition of the form draws from: its extent and background (FormPart), and for each
-// skinned child in window order (AddChild) its type, place, extent, visibility, back type, draw
-// state and picture, and for a text box also its text, font and colours. TakeFingerprint does both
-// with its own walk over the children.
-FormFingerprint FormPart(HWND form);
-void AddChild(FormFingerprint& fingerprint, HWND form, HWND child, ControlType type);
-FormFingerprint TakeFingerprint(HWND form);
+// Grows with every change that can alter a composition: each window property the layer writes or
+// removes (on any thread) and, on each watched thread, each message that moves, sizes, reorders,
+// shows, hides, enables, retitles, re-fonts or destroys one of the thread's windows, or tells a
+// parent that an edit control's text changed.
+std::uint64_t ChangeCount();
+void NoteChange();
 
-// The form's skinned children in window order: the list found last time while nothing can have
-// changed it since (child_list_watch.h), otherwise found by walking the child windows.
-std::vector<HWND> SkinnedChildren(HWND form);
+// What one composition of a form is drawn from, taken before it is drawn.
+struct FrameRecord {
+  std::uint64_t changes = 0;     // ChangeCount() before anything was read
+  HWND firstChild = nullptr;     // GetWindow(form, GW_CHILD): a window set as a child comes first
+  std::vector<HWND> children;    // the skinned children, in drawing order
+  std::uint64_t properties = 0;  // digest of every property of the form and of those children
+  bool watched = false;          // every one of those windows is of a watched thread
+};
+FrameRecord TakeFrameRecord(HWND form);
 
-// Composes and presents the form unless the screen already shows what that would show (`now` is
-// the form's fingerprint taken just before); leaves FocusComposition valid for the caret either way.
-void RefreshIfChanged(HWND form, FormFingerprint now);
-// The same, taking the fingerprint itself.
-void ComposeFormIfChanged(HWND form);
+// The composition described by `record` reached the screen; `kept` says whether it became
+// FocusComposition.
+void NoteShown(HWND form, FrameRecord record, bool kept);
+// The form shows something else now, or may no longer show what was presented (the caret drawn
+// over the composition, a failed presentation, the window made layered anew).
+void ForgetShown(HWND form);
 
-// Bookkeeping of the composition (window thread only, like the composition itself).
-// How many presentations reached UpdateLayeredWindow so far, in this process.
-std::uint64_t PresentationCount();
-// A picture was just handed to UpdateLayeredWindow for the form.
-void NotePresented(HWND form);
-// The full composition described by `fingerprint` was just presented on the form.
-void NoteComposed(HWND form, FormFingerprint fingerprint);
-// The form's new composition has become FocusComposition; `presented` says whether it reached the
-// screen.
-void NoteKept(HWND form, SkinImage kept, bool presented);
-// The window may no longer show what was presented (made a layered form anew).
-void ForgetPresentation(HWND form);
+// True when the form shows exactly what a composition would show now, and, for FocusForm, when
+// FocusComposition is that composition.
+bool ShowsCurrentFrame(HWND form);
 
 }  // namespace quorlin::skin

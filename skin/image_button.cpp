@@ -162,7 +162,6 @@ LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   }
   const LRESULT result = previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
                                              : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
   return result;
 }
 

@@ -37,10 +37,8 @@ void Subclass(HWND hwnd, WNDPROC procedure) {
 LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kWndProc));
   // Without a kept procedure the window still needs default handling (creation, destruction).
-  const LRESULT result = previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
-                                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
-  return result;
+  return previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
+                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

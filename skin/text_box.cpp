@@ -47,7 +47,6 @@ LRESULT CALLBACK TextBoxChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   const LRESULT result = previous != nullptr ? api::CallWindowProcA(previous, hwnd, message, wParam, lParam)
                                              : api::DefWindowProcA(hwnd, message, wParam, lParam);
   if (ChangesTheLook(message)) ComposeForm(api::GetParent(hwnd));
-  if (message == WM_NCDESTROY) ForgetLayerProps(hwnd);
   return result;
 }
 

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Prints Quorlin's performance figures under Wine, one "name: value" line each.
+# Prints Quorlin's performance figures under Wine, one "name: median (min..max, n runs)" line each.
 #
 #   tools/bench.sh [--win64] [BENCH OPTIONS...]
 #
 # Builds dist/quorlin-bench.exe (quorlin-bench64.exe with --win64) when it is missing or older than
 # the sources, then runs it on a virtual display in the test prefix (build/wine/prefix32 or
-# prefix64), with Wine already running. A full run takes about 5 minutes; options are passed on:
-# --quick (about 30 s), --frames N, --ticks N, --cpu-seconds S, --startups N, --clicks N,
-# --soak-seconds S.
+# prefix64), with Wine already running. Every figure is the median of several repetitions, with the
+# smallest and largest beside it. A full run takes about 4 minutes; options are passed on:
+# --quick (about 30 s), --repeats N (default 5), --frames N, --ticks N, --cpu-seconds S,
+# --startups N (default 7), --clicks N, --soak-seconds S.
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,7 +20,7 @@ if [[ ${1:-} == --win64 ]]; then
   preset=win64 exe=quorlin-bench64.exe
   shift
 fi
-[[ ${1:-} == -h || ${1:-} == --help ]] && { sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0; }
+[[ ${1:-} == -h || ${1:-} == --help ]] && { sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0; }
 
 "$ROOT/tools/setup.sh" || exit 1
 # The build is incremental: quick when nothing changed.

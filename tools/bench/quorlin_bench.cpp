@@ -1,9 +1,12 @@
 // quorlin-bench: what one frame of the main window costs against the floor of presenting a ready
 // picture, what an idle refresh tick costs, how much CPU the tool takes while nothing changes, how
-// fast it starts, and whether clicking and idling make it grow. Prints one "name: value" line per
-// figure. Run it under the same display and Wine prefix as the tool.
+// fast it starts, and whether clicking and idling make it grow. Every figure is measured in several
+// repetitions and printed as one "name: median (min..max, n runs)" line, so that one run of the
+// benchmark can be trusted on a machine shared with other work. Run it under the same display and
+// Wine prefix as the tool.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,18 +32,37 @@ constexpr int kIdlePeriodMs = 1000;
 constexpr char kStartupProbeFlag[] = "--startup-probe";
 
 struct Options {
-  int frames = 200;          // full compositions, and as many floor presentations, side by side
-  int ticks = 200;           // idle refresh ticks
-  double cpuSeconds = 10;    // wall time of each CPU window
-  int startups = 5;          // child starts
-  int clicks = 10000;        // radio clicks between the memory readings
-  double soakSeconds = 60;   // idle time at 10 ms between the memory readings
+  int repeats = 5;           // repetitions of every figure but the start-up (one per child start)
+  int frames = 100;          // full compositions, and as many floor presentations, per repetition
+  int ticks = 100;           // idle refresh ticks per repetition
+  double cpuSeconds = 6;     // wall time of each CPU window
+  int startups = 7;          // child starts
+  int clicks = 10000;        // radio clicks between the memory readings, over all repetitions
+  double soakSeconds = 60;   // idle time at 10 ms between the memory readings, over all repetitions
 };
 
 void Print(const char* name, double value, const char* format = "%.3f") {
   std::printf("%s: ", name);
   std::printf(format, value);
   std::printf("\n");
+  std::fflush(stdout);
+}
+
+// A figure measured in several repetitions: the median, with the smallest and largest beside it.
+void PrintSeries(const char* name, const std::vector<double>& values, const char* format = "%.3f") {
+  if (values.empty()) {
+    std::printf("%s: -1 (no run)\n", name);
+    std::fflush(stdout);
+    return;
+  }
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  std::printf("%s: ", name);
+  std::printf(format, Median(values));
+  std::printf(" (");
+  std::printf(format, *low);
+  std::printf("..");
+  std::printf(format, *high);
+  std::printf(", %u runs)\n", static_cast<unsigned>(values.size()));
   std::fflush(stdout);
 }
 
@@ -51,9 +73,10 @@ void PrintText(const char* name, const char* value) {
 
 void Usage() {
   std::printf(
-      "usage: quorlin-bench [--quick] [--frames N] [--ticks N] [--cpu-seconds S] [--startups N]\n"
-      "                     [--clicks N] [--soak-seconds S]\n"
-      "  --quick   a smoke run: 30 frames, 30 ticks, 2 s CPU windows, 2 starts, 300 clicks, 5 s soak\n");
+      "usage: quorlin-bench [--quick] [--repeats N] [--frames N] [--ticks N] [--cpu-seconds S]\n"
+      "                     [--startups N] [--clicks N] [--soak-seconds S]\n"
+      "  --quick   a smoke run: 3 repetitions of 30 frames, 30 ticks and 1 s CPU windows, 3 starts,\n"
+      "            300 clicks, 3 s soak\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -61,7 +84,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "--quick") {
-      options = Options{30, 30, 2, 2, 300, 5};
+      options = Options{3, 30, 30, 1, 3, 300, 3};
+    } else if (arg == "--repeats" && hasValue) {
+      options.repeats = std::max(1, std::atoi(argv[++i]));
     } else if (arg == "--frames" && hasValue) {
       options.frames = std::atoi(argv[++i]);
     } else if (arg == "--ticks" && hasValue) {
@@ -262,22 +287,29 @@ void MeasureFrames(const Options& options) {
   const HWND main = platform::WindowHandle(app::MainWindow);
   FloorWindow floor;
   PumpFor(0.3);
-  std::vector<double> frames;
-  std::vector<double> floors;
-  for (int i = 0; i < options.frames; ++i) {
-    double start = NowSeconds();
-    skin::ComposeForm(main);  // always a full composition and presentation
-    frames.push_back((NowSeconds() - start) * 1000.0);
-    start = NowSeconds();
-    floor.Present();
-    floors.push_back((NowSeconds() - start) * 1000.0);
-    PumpPending();
+  // Each repetition gives the median frame, the median floor and their ratio.
+  std::vector<double> frameMedians;
+  std::vector<double> floorMedians;
+  std::vector<double> ratios;
+  for (int round = 0; round < options.repeats; ++round) {
+    std::vector<double> frames;
+    std::vector<double> floors;
+    for (int i = 0; i < options.frames; ++i) {
+      double start = NowSeconds();
+      skin::ComposeForm(main);  // always a full composition and presentation
+      frames.push_back((NowSeconds() - start) * 1000.0);
+      start = NowSeconds();
+      floor.Present();
+      floors.push_back((NowSeconds() - start) * 1000.0);
+      PumpPending();
+    }
+    frameMedians.push_back(Median(frames));
+    floorMedians.push_back(Median(floors));
+    ratios.push_back(floorMedians.back() > 0 ? frameMedians.back() / floorMedians.back() : 0);
   }
-  const double frame = Median(frames);
-  const double floorMs = Median(floors);
-  Print("frame_ms", frame);
-  Print("floor_ms", floorMs);
-  Print("frame_over_floor", floorMs > 0 ? frame / floorMs : 0);
+  PrintSeries("frame_ms", frameMedians);
+  PrintSeries("floor_ms", floorMedians);
+  PrintSeries("frame_over_floor", ratios);
   MeasureFrameParts(options.frames / 2 + 1);
 }
 
@@ -288,6 +320,7 @@ struct CallCounter {
   static inline api::ScopedOverride<api::types::GetWindow_t>* walk = nullptr;
   static inline int propReads = 0;
   static inline int walkSteps = 0;
+
   static HANDLE WINAPI GetProp(HWND hwnd, LPCSTR name) {
     ++propReads;
     return props->Previous()(hwnd, name);
@@ -312,14 +345,18 @@ void MeasureTickCalls() {
 void MeasureIdleTick(const Options& options) {
   app::OnRefreshTick();  // whatever was pending is on screen now
   PumpPending();
-  std::vector<double> ticks;
-  for (int i = 0; i < options.ticks; ++i) {
-    const double start = NowSeconds();
-    app::OnRefreshTick();
-    ticks.push_back((NowSeconds() - start) * 1e6);
-    PumpPending();
+  std::vector<double> medians;
+  for (int round = 0; round < options.repeats; ++round) {
+    std::vector<double> ticks;
+    for (int i = 0; i < options.ticks; ++i) {
+      const double start = NowSeconds();
+      app::OnRefreshTick();
+      ticks.push_back((NowSeconds() - start) * 1e6);
+      PumpPending();
+    }
+    medians.push_back(Median(ticks));
   }
-  Print("tick_idle_us", Median(ticks), "%.1f");
+  PrintSeries("tick_idle_us", medians, "%.1f");
   MeasureTickCalls();
 }
 
@@ -355,15 +392,27 @@ CpuWindow CpuAtPeriod(int periodMs, double seconds) {
 }
 
 void MeasureCpu(const Options& options) {
-  // The refresh timer stopped: what the rest of the tool costs while idle (its other timers).
-  const CpuWindow off = CpuAtPeriod(0, options.cpuSeconds);
-  const CpuWindow before = CpuAtPeriod(kIdlePeriodMs, options.cpuSeconds);
-  const CpuWindow after = CpuAtPeriod(kApplyPeriodMs, options.cpuSeconds);
-  Print("cpu_refresh_timer_off_pct", off.percent, "%.2f");
-  Print("cpu_before_apply_pct", before.percent, "%.2f");
-  Print("cpu_after_apply_pct", after.percent, "%.2f");
-  Print("presentations_before_apply", before.presentations, "%.0f");
-  Print("presentations_after_apply", after.presentations, "%.0f");
+  // The three windows take turns, so that a busy moment of the machine spreads over all of them.
+  // With the refresh timer stopped: what the rest of the tool costs while idle (its other timers).
+  std::vector<double> off;
+  std::vector<double> before;
+  std::vector<double> after;
+  std::vector<double> presentedBefore;
+  std::vector<double> presentedAfter;
+  for (int round = 0; round < options.repeats; ++round) {
+    off.push_back(CpuAtPeriod(0, options.cpuSeconds).percent);
+    const CpuWindow idle = CpuAtPeriod(kIdlePeriodMs, options.cpuSeconds);
+    const CpuWindow applied = CpuAtPeriod(kApplyPeriodMs, options.cpuSeconds);
+    before.push_back(idle.percent);
+    after.push_back(applied.percent);
+    presentedBefore.push_back(idle.presentations);
+    presentedAfter.push_back(applied.presentations);
+  }
+  PrintSeries("cpu_refresh_timer_off_pct", off, "%.2f");
+  PrintSeries("cpu_before_apply_pct", before, "%.2f");
+  PrintSeries("cpu_after_apply_pct", after, "%.2f");
+  PrintSeries("presentations_before_apply", presentedBefore, "%.0f");
+  PrintSeries("presentations_after_apply", presentedAfter, "%.0f");
 }
 
 void MeasureStartup(const Options& options) {
@@ -375,7 +424,7 @@ void MeasureStartup(const Options& options) {
   PrintText("startup_method", "child instance of quorlin-bench --startup-probe: process creation time to the "
                               "first UpdateLayeredWindow of the visible main window, median");
   Print("startup_runs", static_cast<double>(starts.size()), "%.0f");
-  Print("startup_ms", starts.empty() ? -1 : Median(starts), "%.1f");
+  PrintSeries("startup_ms", starts, "%.1f");
 }
 
 struct Footprint {
@@ -409,31 +458,49 @@ void MeasureGrowth(const Options& options) {
   Clicks(200);
   platform::SetControlProperty(app::RefreshTimer, platform::kPropTimerPeriod, kApplyPeriodMs);
   PumpFor(2);
-  const Footprint before = Measure();
-  const double clickStart = NowSeconds();
-  Clicks(options.clicks);
-  const double clickSeconds = NowSeconds() - clickStart;
-  const Footprint afterClicks = Measure();
-  PumpFor(options.soakSeconds);
-  const Footprint afterSoak = Measure();
+  // Each repetition clicks and idles its share; the growth figures are those of one repetition,
+  // and the totals are from the first reading to the last.
+  const int clicks = std::max(1, options.clicks / options.repeats);
+  const double soak = options.soakSeconds / options.repeats;
+  const Footprint first = Measure();
+  Footprint last = first;
+  std::vector<double> clickMs;
+  std::vector<double> growthClicks;
+  std::vector<double> growthSoak;
+  std::vector<double> growth;
+  std::vector<double> gdiGrowth;
+  for (int round = 0; round < options.repeats; ++round) {
+    const Footprint before = Measure();
+    const double clickStart = NowSeconds();
+    Clicks(clicks);
+    clickMs.push_back((NowSeconds() - clickStart) * 1000.0 / clicks);
+    const Footprint afterClicks = Measure();
+    PumpFor(soak);
+    const Footprint afterSoak = Measure();
+    growthClicks.push_back(GrowthPct(before.privateBytes, afterClicks.privateBytes));
+    growthSoak.push_back(GrowthPct(afterClicks.privateBytes, afterSoak.privateBytes));
+    growth.push_back(GrowthPct(before.privateBytes, afterSoak.privateBytes));
+    gdiGrowth.push_back(static_cast<double>(afterSoak.gdi.objects) - static_cast<double>(before.gdi.objects));
+    last = afterSoak;
+  }
   app::OnSelect100();
 
-  Print("clicks", options.clicks, "%.0f");
-  Print("click_ms", options.clicks > 0 ? clickSeconds * 1000.0 / options.clicks : 0);
-  Print("soak_seconds", options.soakSeconds, "%.0f");
-  PrintText("private_bytes_source", before.privateSource);
-  Print("private_bytes_before", static_cast<double>(before.privateBytes), "%.0f");
-  Print("private_bytes_after_clicks", static_cast<double>(afterClicks.privateBytes), "%.0f");
-  Print("private_bytes_after_soak", static_cast<double>(afterSoak.privateBytes), "%.0f");
-  Print("private_bytes_growth_clicks_pct", GrowthPct(before.privateBytes, afterClicks.privateBytes));
-  Print("private_bytes_growth_soak_pct", GrowthPct(afterClicks.privateBytes, afterSoak.privateBytes));
-  Print("private_bytes_growth_pct", GrowthPct(before.privateBytes, afterSoak.privateBytes));
-  PrintText("gdi_objects_source", before.gdi.source);
-  Print("gdi_objects_before", static_cast<double>(before.gdi.objects), "%.0f");
-  Print("gdi_objects_after_clicks", static_cast<double>(afterClicks.gdi.objects), "%.0f");
-  Print("gdi_objects_after_soak", static_cast<double>(afterSoak.gdi.objects), "%.0f");
-  Print("gdi_objects_growth",
-        static_cast<double>(afterSoak.gdi.objects) - static_cast<double>(before.gdi.objects), "%.0f");
+  Print("clicks", clicks * options.repeats, "%.0f");
+  PrintSeries("click_ms", clickMs);
+  Print("soak_seconds", soak * options.repeats, "%.0f");
+  PrintText("private_bytes_source", first.privateSource);
+  Print("private_bytes_before", static_cast<double>(first.privateBytes), "%.0f");
+  Print("private_bytes_after", static_cast<double>(last.privateBytes), "%.0f");
+  PrintSeries("private_bytes_growth_clicks_pct", growthClicks);
+  PrintSeries("private_bytes_growth_soak_pct", growthSoak);
+  PrintSeries("private_bytes_growth_pct", growth);
+  Print("private_bytes_growth_total_pct", GrowthPct(first.privateBytes, last.privateBytes));
+  PrintText("gdi_objects_source", first.gdi.source);
+  Print("gdi_objects_before", static_cast<double>(first.gdi.objects), "%.0f");
+  Print("gdi_objects_after", static_cast<double>(last.gdi.objects), "%.0f");
+  PrintSeries("gdi_objects_growth", gdiGrowth, "%.0f");
+  Print("gdi_objects_growth_total",
+        static_cast<double>(last.gdi.objects) - static_cast<double>(first.gdi.objects), "%.0f");
 }
 
 const char* WineVersion() {
