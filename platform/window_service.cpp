@@ -12,12 +12,12 @@
 #include "platform/timer_control.h"
 #include "platform/trans_label.h"
 #include "platform/win_api.h"
+#include "platform/window_binding.h"
 
 namespace quorlin::platform {
 
 namespace {
 
-constexpr wchar_t kFormClass[] = L"QuorlinForm";
 // Posted when a click or an activation may have raised a window above the windows it owns.
 constexpr UINT kRaiseOwnedMessage = WM_APP + 0x52;
 constexpr char kWindowNotLoaded[] = "未载入欲访问窗口组件所在的窗口";
@@ -42,18 +42,34 @@ HWND LiveHandle(ControlState& control) {
   return control.hwnd;
 }
 
-struct LoadedWindow {
-  const WindowTemplate* design = nullptr;
-  HWND hwnd = nullptr;
+// A window opened from its template; it lives as long as its native window.
+class LoadedWindow : public BoundWindow<LoadedWindow> {
+ public:
+  static constexpr const wchar_t* kClassName = L"QuorlinForm";
+  static void DescribeClass(WNDCLASSEXW& windowClass) {
+    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hIcon = api::LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));  // the program's icon, if any
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  }
+
+  explicit LoadedWindow(const WindowTemplate* design) : design(design) {}
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window's native handle while it is loaded; null from its destruction on.
+  HWND hwnd() const { return destroyed_ ? nullptr : hwnd_; }
+
+  const WindowTemplate* design;
   bool closing = false;
   bool created = false;  // the created event has been raised; events flow from then on
   std::optional<std::uint32_t> backColor;
   std::map<std::int32_t, ControlState> controls;
+
+ private:
+  bool destroyed_ = false;
 };
 
 struct Service {
   std::map<std::int32_t, WindowTemplate> templates;
-  std::map<std::int32_t, std::unique_ptr<LoadedWindow>> windows;
+  std::map<std::int32_t, LoadedWindow*> windows;  // each owned by its native window
   std::map<ControlRef, StoredCommon> stored;
   std::map<ControlRef, std::string> tags;
   std::map<ControlRef, std::int32_t> pointers;
@@ -68,13 +84,12 @@ Service& service() {
 LoadedWindow* FindLoaded(std::int32_t windowId) {
   auto& windows = service().windows;
   auto it = windows.find(windowId);
-  return it == windows.end() || it->second->hwnd == nullptr ? nullptr : it->second.get();
+  return it == windows.end() || it->second->hwnd() == nullptr ? nullptr : it->second;
 }
 
 LoadedWindow* LoadedFromHandle(HWND hwnd) {
-  for (auto& [id, window] : service().windows)
-    if (window->hwnd == hwnd && hwnd != nullptr) return window.get();
-  return nullptr;
+  LoadedWindow* window = LoadedWindow::FromHandle(hwnd);
+  return window != nullptr && window->hwnd() != nullptr ? window : nullptr;
 }
 
 const WindowTemplate* FindTemplate(std::int32_t windowId) {
@@ -92,7 +107,7 @@ bool IsWindowRef(ControlRef ref) {
 HWND HandleOrFail(ControlRef ref) {
   LoadedWindow* window = FindLoaded(ref.window);
   if (window == nullptr) FatalError(kNoSuchWindow);
-  if (IsWindowRef(ref)) return window->hwnd;
+  if (IsWindowRef(ref)) return window->hwnd();
   auto it = window->controls.find(ref.control);
   if (it == window->controls.end() || LiveHandle(it->second) == nullptr) FatalError(kNoSuchWindow);
   return it->second.hwnd;
@@ -206,7 +221,7 @@ void ApplyStored(ControlRef ref, HWND hwnd) {
 void SetWindowKindProperty(LoadedWindow& window, int index, const PropertyValue& value) {
   if (index == kPropWindowBackColor) {
     window.backColor = static_cast<std::uint32_t>(value.Number());
-    api::InvalidateRect(window.hwnd, nullptr, TRUE);
+    api::InvalidateRect(window.Handle(), nullptr, TRUE);
   }
 }
 
@@ -215,8 +230,8 @@ PropertyValue GetWindowKindProperty(const LoadedWindow& window, int index) {
     case kPropWindowBackColor:
       return PropertyValue(window.backColor.value_or(api::GetSysColor(COLOR_BTNFACE)));
     case kPropWindowState:
-      if (api::IsIconic(window.hwnd)) return PropertyValue(kWindowStateMinimized);
-      if (api::IsZoomed(window.hwnd)) return PropertyValue(kWindowStateMaximized);
+      if (api::IsIconic(window.Handle())) return PropertyValue(kWindowStateMinimized);
+      if (api::IsZoomed(window.Handle())) return PropertyValue(kWindowStateMaximized);
       return PropertyValue(kWindowStateNormal);
     default:
       return {};
@@ -276,7 +291,7 @@ HWND CreateControl(HWND parent, const ControlTemplate& design) {
 
 void FillBackground(const LoadedWindow& window, HDC dc) {
   RECT client;
-  api::GetClientRect(window.hwnd, &client);
+  api::GetClientRect(window.Handle(), &client);
   UniqueBrush brush(api::CreateSolidBrush(*window.backColor));
   api::FillRect(dc, &client, brush.get());
 }
@@ -290,7 +305,7 @@ void RaiseOwnedWindows(HWND owner) {
   raising = true;
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   for (auto& [id, window] : service().windows) {
-    HWND owned = window->hwnd;
+    HWND owned = window->hwnd();
     if (owned == nullptr || owned == owner || api::GetWindow(owned, GW_OWNER) != owner) continue;
     api::SetWindowPos(owned, HWND_TOPMOST, 0, 0, 0, 0, flags);
     api::SetWindowPos(owned, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
@@ -298,88 +313,59 @@ void RaiseOwnedWindows(HWND owner) {
   raising = false;
 }
 
-LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* window = reinterpret_cast<LoadedWindow*>(api::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+std::optional<LRESULT> LoadedWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      auto* loading = static_cast<LoadedWindow*>(create->lpCreateParams);
-      loading->hwnd = hwnd;
-      api::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(loading));
-      break;
-    }
+    case WM_NCCREATE:
+      service().windows[design->id] = this;
+      return std::nullopt;
     case WM_ERASEBKGND:
-      if (window && window->backColor) {
-        FillBackground(*window, reinterpret_cast<HDC>(wParam));
-        return 1;
-      }
-      break;
+      if (!backColor) return std::nullopt;
+      FillBackground(*this, reinterpret_cast<HDC>(wParam));
+      return 1;
     case WM_ACTIVATE:
-      if (window && LOWORD(wParam) != WA_INACTIVE) api::PostMessageW(hwnd, kRaiseOwnedMessage, 0, 0);
-      break;
+      if (LOWORD(wParam) != WA_INACTIVE) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
+      return std::nullopt;
     case WM_PARENTNOTIFY:
-      if (window && LOWORD(wParam) == WM_LBUTTONDOWN) api::PostMessageW(hwnd, kRaiseOwnedMessage, 0, 0);
-      break;
+      if (LOWORD(wParam) == WM_LBUTTONDOWN) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
+      return std::nullopt;
     case kRaiseOwnedMessage:
-      RaiseOwnedWindows(hwnd);
+      RaiseOwnedWindows(hwnd_);
       return 0;
     case WM_MOVE:
-      if (window && window->created && window->design->onMoved) window->design->onMoved();
+      if (created && design->onMoved) design->onMoved();
       return 0;
     case WM_LBUTTONDOWN:
-      if (window && window->design->freeMove) {
-        // Let the system move the window as if its caption had been grabbed.
-        api::ReleaseCapture();
-        api::SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-        RaiseOwnedWindows(hwnd);
-        return 0;
-      }
-      break;
-    case WM_COMMAND:
-      if (window && HIWORD(wParam) == BN_CLICKED && lParam != 0) {
-        auto it = window->controls.find(static_cast<std::int32_t>(LOWORD(wParam)));
-        if (it != window->controls.end() && it->second.hwnd == reinterpret_cast<HWND>(lParam) &&
-            it->second.design->onClick)
-          it->second.design->onClick();
-        return 0;
-      }
-      break;
+      if (!design->freeMove) return std::nullopt;
+      // Let the system move the window as if its caption had been grabbed.
+      api::ReleaseCapture();
+      api::SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      RaiseOwnedWindows(hwnd_);
+      return 0;
+    case WM_COMMAND: {
+      if (HIWORD(wParam) != BN_CLICKED || lParam == 0) return std::nullopt;
+      auto it = controls.find(static_cast<std::int32_t>(LOWORD(wParam)));
+      if (it != controls.end() && it->second.hwnd == reinterpret_cast<HWND>(lParam) && it->second.design->onClick)
+        it->second.design->onClick();
+      return 0;
+    }
     case kDeferredCloseMessage:
-      if (window && window->closing) {
-        window->closing = false;
-        api::DestroyWindow(hwnd);
+      if (closing) {
+        closing = false;
+        api::DestroyWindow(hwnd_);
       }
       return 0;
     case WM_DESTROY:
-      if (window) window->hwnd = nullptr;  // no longer loaded
-      break;
-    case WM_NCDESTROY:
-      if (window) {
-        std::int32_t id = window->design->id;
-        api::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        auto& windows = service().windows;
-        if (auto it = windows.find(id); it != windows.end() && it->second.get() == window) windows.erase(it);
-        if (id == service().startupWindowId) api::PostQuitMessage(0);
-      }
-      break;
+      destroyed_ = true;  // no longer loaded
+      return std::nullopt;
+    case WM_NCDESTROY: {
+      auto& windows = service().windows;
+      if (auto it = windows.find(design->id); it != windows.end() && it->second == this) windows.erase(it);
+      if (design->id == service().startupWindowId) api::PostQuitMessage(0);
+      return std::nullopt;
+    }
     default:
-      break;
+      return std::nullopt;
   }
-  return api::DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void RegisterFormClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = FormProc;
-  windowClass.hInstance = api::GetModuleHandleW(nullptr);
-  windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hIcon = api::LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));  // the program's icon, if any
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kFormClass;
-  registered = api::RegisterClassExW(&windowClass) != 0;
 }
 
 // Esc in a window whose template says so, whichever of its controls has the focus, closes it.
@@ -409,12 +395,8 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
   if (parent) {
     LoadedWindow* parentWindow = FindLoaded(parent->window);
     if (parentWindow == nullptr) return false;
-    owner = parentWindow->hwnd;
+    owner = parentWindow->hwnd();
   }
-  RegisterFormClass();
-
-  auto window = std::make_unique<LoadedWindow>();
-  window->design = design;
   int left = design->left, top = design->top;
   if (design->centred) {
     left = CentredOrigin(api::GetSystemMetrics(SM_CXSCREEN), design->width);
@@ -422,15 +404,10 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
   }
   DWORD exStyle = (design->showInTaskbar ? WS_EX_APPWINDOW : 0) | (design->layered ? WS_EX_LAYERED : 0);
   DWORD style = WS_POPUP | (design->minimizable ? WS_MINIMIZEBOX | WS_SYSMENU : 0);
-  LoadedWindow* loading = window.get();
-  service().windows[design->id] = std::move(window);
-  HWND hwnd = api::CreateWindowExW(exStyle, kFormClass, Widen(design->title).c_str(), style, left, top,
-                                   design->width, design->height, owner, nullptr,
-                                   api::GetModuleHandleW(nullptr), loading);
-  if (hwnd == nullptr) {
-    service().windows.erase(design->id);
-    return false;
-  }
+  HWND hwnd = LoadedWindow::Create(std::make_unique<LoadedWindow>(design), exStyle, Widen(design->title).c_str(),
+                                   style, left, top, design->width, design->height, owner);
+  LoadedWindow* loading = LoadedWindow::FromHandle(hwnd);
+  if (loading == nullptr) return false;
   if (service().startupWindowId == 0) service().startupWindowId = design->id;
 
   for (const ControlTemplate& control : design->controls) {
@@ -458,7 +435,7 @@ bool IsWindowLoaded(ControlRef ref) { return IsWindowRef(ref) && FindLoaded(ref.
 HWND WindowHandle(ControlRef ref) {
   LoadedWindow* window = FindLoaded(ref.window);
   if (window == nullptr) FatalError(kNoSuchWindow);
-  if (IsWindowRef(ref)) return window->hwnd;
+  if (IsWindowRef(ref)) return window->hwnd();
   auto it = window->controls.find(ref.control);
   if (it == window->controls.end()) FatalError(kNoSuchWindow);
   return LiveHandle(it->second);
@@ -485,9 +462,9 @@ void CloseWindow(ControlRef ref, bool immediately) {
   if (window == nullptr) FatalError(kNoSuchWindow);
   window->closing = true;
   if (immediately)
-    api::DestroyWindow(window->hwnd);
+    api::DestroyWindow(window->hwnd());
   else
-    api::PostMessageW(window->hwnd, kDeferredCloseMessage, 0, 0);
+    api::PostMessageW(window->hwnd(), kDeferredCloseMessage, 0, 0);
 }
 
 void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
@@ -509,7 +486,7 @@ void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
     if (index >= kFirstKindProperty)
       SetWindowKindProperty(*window, index, value);
     else
-      ApplyCommon(window->hwnd, index, value);
+      ApplyCommon(window->hwnd(), index, value);
     return;
   }
   if (window == nullptr) FatalError(kWindowNotLoaded);
@@ -535,7 +512,7 @@ PropertyValue GetControlProperty(ControlRef ref, int index) {
       return ReadCommon(ref, nullptr, index).value_or(PropertyValue());
     }
     if (index >= kFirstKindProperty) return GetWindowKindProperty(*window, index);
-    return ReadCommon(ref, window->hwnd, index).value_or(PropertyValue());
+    return ReadCommon(ref, window->hwnd(), index).value_or(PropertyValue());
   }
   if (window == nullptr) FatalError(kWindowNotLoaded);
   auto it = window->controls.find(ref.control);
@@ -559,14 +536,14 @@ int RunMessageLoop() {
 }
 
 void ResetWindowServiceForTesting() {
+  // Each window leaves the list as it is destroyed.
   auto& windows = service().windows;
   while (!windows.empty()) {
-    auto it = windows.begin();
-    HWND hwnd = it->second->hwnd;
-    if (hwnd != nullptr && api::IsWindow(hwnd))
+    HWND hwnd = windows.begin()->second->Handle();
+    if (api::IsWindow(hwnd))
       api::DestroyWindow(hwnd);
     else
-      windows.erase(it);
+      windows.erase(windows.begin());
   }
   service() = Service();
   MSG message;
