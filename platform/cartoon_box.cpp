@@ -14,8 +14,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimerId = 1;
 constexpr UINT kTickPeriodMs = 5;
-// Posted by a call from another thread: start the timer here if ticks are needed.
-constexpr UINT kStartTicksMessage = WM_USER + 1;
 
 // Bounds for pictures decoded by GDI+, as for GIFs.
 constexpr UINT kMaxPictureSide = 16384;
@@ -47,13 +45,8 @@ void CartoonBox::DescribeClass(WNDCLASSEXW& windowClass) {
   windowClass.hbrBackground = nullptr;
 }
 
-CartoonBox::CartoonBox() : windowThread_(api::GetCurrentThreadId()) {}
-
 std::optional<LRESULT> CartoonBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case kStartTicksMessage:
-      StartTicksIfNeeded();
-      return 0;
     case WM_WINDOWPOSCHANGED:
       if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0)
         VisibilityChanged();
@@ -170,10 +163,6 @@ bool CartoonBox::CanRest() const {
 }
 
 void CartoonBox::StartTicksIfNeeded() {
-  if (api::GetCurrentThreadId() != windowThread_) {
-    api::PostMessageW(hwnd_, kStartTicksMessage, 0, 0);
-    return;
-  }
   if (!TicksNeeded()) return;
   if (CanRest()) {
     if (ticking_) {
@@ -192,7 +181,7 @@ void CartoonBox::StartTicksIfNeeded() {
 }
 
 void CartoonBox::CatchUp() {
-  if (!resting_ || api::GetCurrentThreadId() != windowThread_) return;
+  if (!resting_) return;
   resting_ = false;
   const std::uint32_t now = api::GetTickCount();
   scene_.CatchUp(restingSince_, now, kTickPeriodMs);

@@ -27,7 +27,6 @@ class CartoonBox : public BoundWindow<CartoonBox> {
   static constexpr const wchar_t* kClassName = L"QuorlinCartoonBox";
   static void DescribeClass(WNDCLASSEXW& windowClass);
 
-  CartoonBox();
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   ObjectId CreateObject(const CartoonTemplate* design, int x, int y, bool visible = true,
@@ -49,8 +48,7 @@ class CartoonBox : public BoundWindow<CartoonBox> {
 
   void OnTimer();  // one tick; stops the timer when it leaves nothing to do
   // Starts the timer when ticks are needed and it is not running, and rests it while the box is
-  // hidden and its ticks would only loop animations nobody sees. From another thread it only asks
-  // the window thread to do so, since a timer can be set only there.
+  // hidden and its ticks would only loop animations nobody sees.
   void StartTicksIfNeeded();
   // The box was shown or hidden.
   void VisibilityChanged();
@@ -67,7 +65,6 @@ class CartoonBox : public BoundWindow<CartoonBox> {
   // Makes up the ticks left out while the box rested, before anything else changes the scene.
   void CatchUp();
 
-  DWORD windowThread_;
   bool ticking_ = false;
   bool resting_ = false;       // ticks left out since restingSince_ (the last tick made)
   std::uint32_t restingSince_ = 0;

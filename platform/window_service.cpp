@@ -13,6 +13,7 @@
 #include "platform/trans_label.h"
 #include "platform/win_api.h"
 #include "platform/window_binding.h"
+#include "platform/window_thread.h"
 
 namespace quorlin::platform {
 
@@ -388,6 +389,7 @@ void RegisterWindowTemplate(WindowTemplate window) {
 }
 
 bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/) {
+  ExpectWindowThread("LoadWindow");
   const WindowTemplate* design = FindTemplate(ref.window);
   if (design == nullptr || design->selfId != ref.control) return false;
   if (FindLoaded(ref.window) != nullptr) return true;  // one window per template
@@ -430,9 +432,13 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
   return true;
 }
 
-bool IsWindowLoaded(ControlRef ref) { return IsWindowRef(ref) && FindLoaded(ref.window) != nullptr; }
+bool IsWindowLoaded(ControlRef ref) {
+  ExpectWindowThread("IsWindowLoaded");
+  return IsWindowRef(ref) && FindLoaded(ref.window) != nullptr;
+}
 
 HWND WindowHandle(ControlRef ref) {
+  ExpectWindowThread("WindowHandle");
   LoadedWindow* window = FindLoaded(ref.window);
   if (window == nullptr) FatalError(kNoSuchWindow);
   if (IsWindowRef(ref)) return window->hwnd();
@@ -443,6 +449,7 @@ HWND WindowHandle(ControlRef ref) {
 
 void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top, std::optional<int> width,
                  std::optional<int> height) {
+  ExpectWindowThread("PlaceWindow");
   HWND hwnd = HandleOrFail(ref);
   RECT old = CurrentRect(hwnd);
   int newLeft = left.value_or(old.left), newTop = top.value_or(old.top);
@@ -454,9 +461,13 @@ void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top
   api::MoveWindow(hwnd, newLeft, newTop, newWidth, newHeight, TRUE);
 }
 
-void RefreshNow(ControlRef ref) { api::UpdateWindow(HandleOrFail(ref)); }
+void RefreshNow(ControlRef ref) {
+  ExpectWindowThread("RefreshNow");
+  api::UpdateWindow(HandleOrFail(ref));
+}
 
 void CloseWindow(ControlRef ref, bool immediately) {
+  ExpectWindowThread("CloseWindow");
   if (!IsWindowRef(ref)) FatalError(kNoSuchWindow);
   LoadedWindow* window = FindLoaded(ref.window);
   if (window == nullptr) FatalError(kNoSuchWindow);
@@ -468,6 +479,7 @@ void CloseWindow(ControlRef ref, bool immediately) {
 }
 
 void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
+  ExpectWindowThread("SetControlProperty");
   if (index == kPropTag) {
     service().tags[ref] = value.Text();
     return;
@@ -505,6 +517,7 @@ void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
 }
 
 PropertyValue GetControlProperty(ControlRef ref, int index) {
+  ExpectWindowThread("GetControlProperty");
   LoadedWindow* window = FindLoaded(ref.window);
   if (IsWindowRef(ref)) {
     if (window == nullptr) {

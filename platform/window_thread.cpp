@@ -1,6 +1,8 @@
 #include "platform/window_thread.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/window_binding.h"
@@ -44,6 +46,12 @@ void RunOnWindowThread(const std::function<void()>& step) {
     return;
   }
   api::SendMessageW(hwnd, kRunStepMessage, 0, reinterpret_cast<LPARAM>(&step));
+}
+
+void CheckWindowThread(const char* service) {
+  if (windowThreadId.load() == 0 || OnWindowThread()) return;
+  std::fprintf(stderr, "%s called off the window thread\n", service);
+  std::abort();
 }
 
 }  // namespace quorlin::platform
