@@ -1,4 +1,5 @@
-// The form's window procedure: background, clicks, moves, free move, deferred close, owned windows on top.
+// The form's window procedure: background, mouse pointer, clicks, moves, free move, deferred close,
+// owned windows on top.
 #include "platform/form_window.h"
 
 #include "platform/handle_owners.h"
@@ -43,6 +44,16 @@ void RaiseOwnedWindows(HWND owner) {
   raising = false;
 }
 
+std::int32_t FormWindow::MousePointerOf(HWND target) const {
+  std::optional<ControlRef> ref;
+  if (target == hwnd_) ref = design->Self();
+  for (const auto& [id, control] : controls)
+    if (target != nullptr && control.hwnd == target) ref = ControlRef{design->id, id};
+  if (!ref) return kPointerDefault;
+  auto it = service().pointers.find(*ref);
+  return it == service().pointers.end() ? kPointerDefault : it->second;
+}
+
 std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
@@ -61,6 +72,15 @@ std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
     case kRaiseOwnedMessage:
       RaiseOwnedWindows(hwnd_);
       return 0;
+    case WM_SETCURSOR: {
+      // Sent to the window under the pointer and, by the default handling of a control, to its form;
+      // wParam names the window under the pointer.
+      if (LOWORD(lParam) != HTCLIENT) return std::nullopt;
+      std::int32_t cursor = SystemCursorFor(MousePointerOf(reinterpret_cast<HWND>(wParam)));
+      if (cursor == kPointerDefault) return std::nullopt;  // the class cursor
+      api::SetCursor(api::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor)));
+      return TRUE;
+    }
     case WM_MOVE:
       if (created && design->onMoved) design->onMoved();
       return 0;

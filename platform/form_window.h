@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/logic/property_rules.h"
 #include "platform/logic/window_template.h"
 #include "platform/window_binding.h"
 
@@ -35,6 +36,8 @@ class FormWindow : public BoundWindow<FormWindow> {
 
   explicit FormWindow(const WindowTemplate* design) : design(design) {}
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The mouse-pointer property of the window itself or of the control whose window is `target`.
+  std::int32_t MousePointerOf(HWND target) const;
   // The window's native handle while it is loaded; null from its destruction on.
   HWND hwnd() const { return destroyed_ ? nullptr : hwnd_; }
 
