@@ -12,8 +12,8 @@ bool HandleEscape(const MSG& message) {
   bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
   if (!key || message.wParam != VK_ESCAPE || message.hwnd == nullptr) return false;
   HWND root = api::GetAncestor(message.hwnd, GA_ROOT);
-  FormWindow* window = LoadedFromHandle(root);
-  if (window == nullptr || !window->design->escCloses) return false;
+  FormWindow* window = FormWindow::FromHandle(root);
+  if (window == nullptr || window->hwnd() == nullptr || !window->design->escCloses) return false;
   api::SendMessageW(root, WM_CLOSE, 0, 0);
   return true;
 }

@@ -17,11 +17,6 @@ FormWindow* FindLoaded(std::int32_t windowId) {
   return it == windows.end() || it->second->hwnd() == nullptr ? nullptr : it->second;
 }
 
-FormWindow* LoadedFromHandle(HWND hwnd) {
-  FormWindow* window = FormWindow::FromHandle(hwnd);
-  return window != nullptr && window->hwnd() != nullptr ? window : nullptr;
-}
-
 const WindowTemplate* FindTemplate(std::int32_t windowId) {
   auto& templates = service().templates;
   auto it = templates.find(windowId);

@@ -37,8 +37,6 @@ Service& service();
 
 // The open window of a template, or null.
 FormWindow* FindLoaded(std::int32_t windowId);
-// The open window of a native handle, or null.
-FormWindow* LoadedFromHandle(HWND hwnd);
 const WindowTemplate* FindTemplate(std::int32_t windowId);
 // Whether the ref names a window itself rather than one of its controls.
 bool IsWindowRef(ControlRef ref);
