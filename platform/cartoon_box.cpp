@@ -2,9 +2,7 @@
 
 #include <objidl.h>
 
-#include <map>
 #include <memory>
-#include <mutex>
 #include <new>
 
 #include "platform/handle_owners.h"
@@ -14,25 +12,12 @@
 namespace quorlin::platform {
 namespace {
 
-constexpr wchar_t kBoxClass[] = L"QuorlinCartoonBox";
 constexpr UINT_PTR kTickTimerId = 1;
 constexpr UINT kTickPeriodMs = 5;
-// Posted by a call from another thread: start the timer here if ticks are needed.
-constexpr UINT kStartTicksMessage = WM_USER + 1;
 
 // Bounds for pictures decoded by GDI+, as for GIFs.
 constexpr UINT kMaxPictureSide = 16384;
 constexpr std::uint64_t kMaxPicturePixels = 4u * 1024 * 1024;  // 16 MB of 32-bit pixels, as for a GIF
-
-// Boxes by window, so that any handle can be asked safely (another window's gives null).
-struct BoxRegistry {
-  std::mutex lock;
-  std::map<HWND, std::unique_ptr<CartoonBox>> boxes;
-};
-BoxRegistry& Registry() {
-  static BoxRegistry registry;
-  return registry;
-}
 
 // The time of the last forced repaint, one for every box of the process.
 ForcedRepaintClock& SharedRepaintClock() {
@@ -42,98 +27,55 @@ ForcedRepaintClock& SharedRepaintClock() {
 
 RECT ToRect(const BoxRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-LRESULT CALLBACK BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+}  // namespace
+
+HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int height, bool visible) {
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+  return CartoonBox::Create(std::make_unique<CartoonBox>(), 0, L"", style, x, y, width, height, parent, controlId);
+}
+
+void CartoonBox::DescribeClass(WNDCLASSEXW& windowClass) {
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = nullptr;
+}
+
+std::optional<LRESULT> CartoonBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: {
-      std::lock_guard guard(Registry().lock);
-      Registry().boxes[hwnd] = std::make_unique<CartoonBox>(hwnd);
-      break;
-    }
-    case kStartTicksMessage:
-      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->StartTicksIfNeeded();
-      return 0;
     case WM_WINDOWPOSCHANGED:
-      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) {
-        if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->VisibilityChanged();
-      }
-      break;
+      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0)
+        VisibilityChanged();
+      return std::nullopt;
     case WM_STYLECHANGED:
-      if (wParam == static_cast<WPARAM>(GWL_STYLE)) {
-        if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->VisibilityChanged();
-      }
-      break;
+      if (wParam == static_cast<WPARAM>(GWL_STYLE)) VisibilityChanged();
+      return std::nullopt;
     case WM_DESTROY:
-      api::KillTimer(hwnd, kTickTimerId);  // whether it runs or not
+      api::KillTimer(hwnd_, kTickTimerId);  // whether it runs or not
       return 0;
-    case WM_NCDESTROY: {
-      std::unique_ptr<CartoonBox> box;  // deleted after the lock is released
-      std::lock_guard guard(Registry().lock);
-      if (auto it = Registry().boxes.find(hwnd); it != Registry().boxes.end()) {
-        box = std::move(it->second);
-        Registry().boxes.erase(it);
-      }
-      break;
-    }
     case WM_TIMER:
-      if (wParam == kTickTimerId) {
-        if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->OnTimer();
-        return 0;
-      }
-      break;
+      if (wParam != kTickTimerId) return std::nullopt;
+      OnTimer();
+      return 0;
     case WM_ERASEBKGND:
       return 1;  // the paint covers every pixel itself
     case WM_PAINT: {
-      PaintScope paint(hwnd);
-      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->Paint(paint.dc(), paint.area());
+      PaintScope paint(hwnd_);
+      Paint(paint.dc(), paint.area());
       return 0;
     }
     case WM_PRINTCLIENT: {
       RECT client;
-      api::GetClientRect(hwnd, &client);
-      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->Paint(reinterpret_cast<HDC>(wParam), client);
+      api::GetClientRect(hwnd_, &client);
+      Paint(reinterpret_cast<HDC>(wParam), client);
       return 0;
     }
     case WM_SYSCOLORCHANGE:
-      if (CartoonBox* box = CartoonBoxFromHandle(hwnd)) box->BackgroundChanged();
-      break;
+      BackgroundChanged();
+      return std::nullopt;
     default:
-      break;
+      return std::nullopt;
   }
-  return api::DefWindowProcW(hwnd, message, wParam, lParam);
 }
-
-bool RegisterBoxClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = BoxProc;
-    windowClass.hInstance = api::GetModuleHandleW(nullptr);
-    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    windowClass.hbrBackground = nullptr;
-    windowClass.lpszClassName = kBoxClass;
-    return api::RegisterClassExW(&windowClass) != 0;
-  }();
-  return registered;
-}
-
-}  // namespace
-
-HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int height, bool visible) {
-  if (!RegisterBoxClass()) return nullptr;
-  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-  return api::CreateWindowExW(0, kBoxClass, L"", style, x, y, width, height, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                              api::GetModuleHandleW(nullptr), nullptr);
-}
-
-CartoonBox* CartoonBoxFromHandle(HWND hwnd) {
-  std::lock_guard guard(Registry().lock);
-  const auto it = Registry().boxes.find(hwnd);
-  return it == Registry().boxes.end() ? nullptr : it->second.get();
-}
-
-CartoonBox::CartoonBox(HWND hwnd) : hwnd_(hwnd), windowThread_(api::GetCurrentThreadId()) {}
 
 ObjectId CartoonBox::CreateObject(const CartoonTemplate* design, int x, int y, bool visible,
                                   std::string tag) {
@@ -216,10 +158,6 @@ bool CartoonBox::CanRest() const {
 }
 
 void CartoonBox::StartTicksIfNeeded() {
-  if (api::GetCurrentThreadId() != windowThread_) {
-    api::PostMessageW(hwnd_, kStartTicksMessage, 0, 0);
-    return;
-  }
   if (!TicksNeeded()) return;
   if (CanRest()) {
     if (ticking_) {
@@ -238,7 +176,7 @@ void CartoonBox::StartTicksIfNeeded() {
 }
 
 void CartoonBox::CatchUp() {
-  if (!resting_ || api::GetCurrentThreadId() != windowThread_) return;
+  if (!resting_) return;
   resting_ = false;
   const std::uint32_t now = api::GetTickCount();
   scene_.CatchUp(restingSince_, now, kTickPeriodMs);

@@ -15,17 +15,19 @@
 
 #include "platform/logic/cartoon_objects.h"
 #include "platform/logic/gif_decoder.h"
+#include "platform/window_binding.h"
 
 namespace quorlin::platform {
 
 // BackColor value that stands for the system's button-face colour.
 inline constexpr std::uint32_t kButtonFaceBackColor = 0xFF000000u;
 
-class CartoonBox {
+class CartoonBox : public BoundWindow<CartoonBox> {
  public:
-  explicit CartoonBox(HWND hwnd);  // on the thread that owns the window
-  CartoonBox(const CartoonBox&) = delete;
-  CartoonBox& operator=(const CartoonBox&) = delete;
+  static constexpr const wchar_t* kClassName = L"QuorlinCartoonBox";
+  static void DescribeClass(WNDCLASSEXW& windowClass);
+
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   ObjectId CreateObject(const CartoonTemplate* design, int x, int y, bool visible = true,
                         std::string tag = {});
@@ -42,14 +44,11 @@ class CartoonBox {
   std::uint32_t BackColor() const { return backColor_; }
   void SetFinishedHandler(std::function<void(ObjectId)> handler) { onFinished_ = std::move(handler); }
 
-  HWND Handle() const { return hwnd_; }
   const CartoonScene& Scene() const { return scene_; }
 
-  // Window-procedure entry points.
   void OnTimer();  // one tick; stops the timer when it leaves nothing to do
   // Starts the timer when ticks are needed and it is not running, and rests it while the box is
-  // hidden and its ticks would only loop animations nobody sees. From another thread it only asks
-  // the window thread to do so, since a timer can be set only there.
+  // hidden and its ticks would only loop animations nobody sees.
   void StartTicksIfNeeded();
   // The box was shown or hidden.
   void VisibilityChanged();
@@ -66,8 +65,6 @@ class CartoonBox {
   // Makes up the ticks left out while the box rested, before anything else changes the scene.
   void CatchUp();
 
-  HWND hwnd_;
-  DWORD windowThread_;
   bool ticking_ = false;
   bool resting_ = false;       // ticks left out since restingSince_ (the last tick made)
   std::uint32_t restingSince_ = 0;
@@ -82,7 +79,7 @@ class CartoonBox {
 HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int height, bool visible);
 // The box of a window made by CreateCartoonBox (null for any other window). It lives as long as
 // the window.
-CartoonBox* CartoonBoxFromHandle(HWND hwnd);
+inline CartoonBox* CartoonBoxFromHandle(HWND hwnd) { return CartoonBox::FromHandle(hwnd); }
 
 // Decodes PNG and the other formats GDI+ reads into one frame (transparency = 255 - alpha).
 std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes);

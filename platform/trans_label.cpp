@@ -10,16 +10,11 @@
 #include "platform/handle_owners.h"
 #include "platform/text.h"
 #include "platform/win_api.h"
+#include "platform/window_binding.h"
 
 namespace quorlin::platform {
 
 namespace {
-
-constexpr wchar_t kLabelClass[] = L"QuorlinTransLabel";
-
-LabelProperties* PropertiesOf(HWND label) {
-  return reinterpret_cast<LabelProperties*>(api::GetWindowLongPtrA(label, GWLP_USERDATA));
-}
 
 LabelBackdrop installedBackdrop = nullptr;
 // Every label window of the process, for repainting them all when the picture beneath changes.
@@ -166,61 +161,58 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   return true;
 }
 
-void PaintLabel(HWND label, HDC dc) {
-  const LabelProperties* properties = PropertiesOf(label);
-  if (properties == nullptr || properties->caption.empty()) return;
-  std::wstring caption = Widen(properties->caption);
+void PaintLabel(HWND label, HDC dc, const LabelProperties& properties) {
+  if (properties.caption.empty()) return;
+  std::wstring caption = Widen(properties.caption);
   RECT client;
   api::GetClientRect(label, &client);
 
   HWND window = TopLevelOf(label);
   std::optional<COLORREF> key = ColorKeyOf(window);
-  if (key && DrawOverBackdrop(label, dc, *properties, caption, client, window, *key)) return;
+  if (key && DrawOverBackdrop(label, dc, properties, caption, client, window, *key)) return;
   // On a keyed window without the picture beneath, smoothed edges would blend with the key, which the
   // key does not hide: a grey fringe. Without smoothing every glyph pixel is the text colour.
-  LabelFont font(dc, properties->font, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
-  DrawPasses(dc, *properties, caption, client);
+  LabelFont font(dc, properties.font, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
+  DrawPasses(dc, properties, caption, client);
 }
 
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      auto* initial = static_cast<const LabelProperties*>(create->lpCreateParams);
-      api::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new LabelProperties(*initial)));
-      liveLabels().insert(hwnd);
-      break;
-    }
-    case WM_NCDESTROY:
-      liveLabels().erase(hwnd);
-      delete PropertiesOf(hwnd);
-      api::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      break;
-    case WM_ERASEBKGND:
-      return 1;  // never fills: the parent's drawing shows through
-    case WM_PAINT: {
-      PaintScope paint(hwnd);
-      PaintLabel(hwnd, paint.dc());
-      return 0;
-    }
-    default:
-      break;
+class TransLabel : public BoundWindow<TransLabel> {
+ public:
+  static constexpr const wchar_t* kClassName = L"QuorlinTransLabel";
+  static void DescribeClass(WNDCLASSEXW& windowClass) {
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = nullptr;
   }
-  return api::DefWindowProcW(hwnd, message, wParam, lParam);
-}
 
-void RegisterLabelClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  windowClass.lpfnWndProc = LabelProc;
-  windowClass.hInstance = api::GetModuleHandleW(nullptr);
-  windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = nullptr;
-  windowClass.lpszClassName = kLabelClass;
-  registered = api::RegisterClassExW(&windowClass) != 0;
+  explicit TransLabel(const LabelProperties& properties) : properties(properties) {}
+
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM) {
+    switch (message) {
+      case WM_NCCREATE:
+        liveLabels().insert(hwnd_);
+        return std::nullopt;
+      case WM_NCDESTROY:
+        liveLabels().erase(hwnd_);
+        return std::nullopt;
+      case WM_ERASEBKGND:
+        return 1;  // never fills: the parent's drawing shows through
+      case WM_PAINT: {
+        PaintScope paint(hwnd_);
+        PaintLabel(hwnd_, paint.dc(), properties);
+        return 0;
+      }
+      default:
+        return std::nullopt;
+    }
+  }
+
+  LabelProperties properties;
+};
+
+LabelProperties* PropertiesOf(HWND label) {
+  TransLabel* object = TransLabel::FromHandle(label);
+  return object ? &object->properties : nullptr;
 }
 
 // Children before the window itself, depth first.
@@ -262,13 +254,9 @@ void RefreshUnderLabel(HWND label) {
 
 HWND CreateTransLabel(HWND parent, int controlId, int left, int top, int width, int height, bool visible,
                       const LabelProperties& properties) {
-  RegisterLabelClass();
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-  HWND label = api::CreateWindowExW(WS_EX_TRANSPARENT, kLabelClass, Widen(properties.caption).c_str(), style, left,
-                                    top, width, height, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                    api::GetModuleHandleW(nullptr), const_cast<LabelProperties*>(&properties));
-  return label;
+  return TransLabel::Create(std::make_unique<TransLabel>(properties), WS_EX_TRANSPARENT,
+                            Widen(properties.caption).c_str(), style, left, top, width, height, parent, controlId);
 }
 
 void SetLabelProperty(HWND label, int index, const PropertyValue& value) {

@@ -60,6 +60,7 @@
   X(User32, FillRect)                    \
   X(User32, GetAncestor)                 \
   X(User32, GetCaretPos)                 \
+  X(User32, GetClassLongW)               \
   X(User32, GetClientRect)               \
   X(User32, GetCursorPos)                \
   X(User32, GetDC)                       \

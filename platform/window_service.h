@@ -1,5 +1,5 @@
 // Windows and controls built from templates, addressed by ControlRef, with numbered properties.
-// All of it runs on the window thread.
+// All of it runs on the window thread (platform/window_thread.h).
 #pragma once
 
 #include <windows.h>

@@ -1,8 +1,11 @@
 #include "platform/window_thread.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
-#include "platform/win_api.h"
+#include "platform/window_binding.h"
 
 namespace quorlin::platform {
 
@@ -12,26 +15,24 @@ constexpr UINT kRunStepMessage = WM_APP + 0x51;
 std::atomic<HWND> stepWindow{nullptr};
 std::atomic<DWORD> windowThreadId{0};
 
-LRESULT CALLBACK StepWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kRunStepMessage) {
+// The message-only window that runs the steps other threads send it.
+class StepWindow : public BoundWindow<StepWindow> {
+ public:
+  static constexpr const wchar_t* kClassName = L"QuorlinWindowThread";
+  static void DescribeClass(WNDCLASSEXW&) {}
+
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM lParam) {
+    if (message != kRunStepMessage) return std::nullopt;
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 0;
   }
-  return api::DefWindowProcW(hwnd, message, wParam, lParam);
-}
+};
 
 }  // namespace
 
 void BindWindowThread() {
   if (stepWindow.load() != nullptr) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = StepWindowProc;
-  windowClass.hInstance = api::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"QuorlinWindowThread";
-  api::RegisterClassExW(&windowClass);
-  HWND hwnd = api::CreateWindowExW(0, L"QuorlinWindowThread", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   windowClass.hInstance, nullptr);
+  HWND hwnd = StepWindow::Create(std::make_unique<StepWindow>(), 0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
   windowThreadId = api::GetCurrentThreadId();
   stepWindow = hwnd;
 }
@@ -45,6 +46,12 @@ void RunOnWindowThread(const std::function<void()>& step) {
     return;
   }
   api::SendMessageW(hwnd, kRunStepMessage, 0, reinterpret_cast<LPARAM>(&step));
+}
+
+void CheckWindowThread(const char* service) {
+  if (windowThreadId.load() == 0 || OnWindowThread()) return;
+  std::fprintf(stderr, "%s called off the window thread\n", service);
+  std::abort();
 }
 
 }  // namespace quorlin::platform

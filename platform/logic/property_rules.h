@@ -18,6 +18,19 @@ enum CommonProperty : int {
 };
 constexpr int kFirstKindProperty = 8;
 
+// Values of kPropMousePointer: the id of a system cursor (IDC_ARROW 32512, IDC_IBEAM 32513, IDC_WAIT,
+// IDC_CROSS, IDC_UPARROW, the four sizing arrows 32642 to 32645, IDC_SIZEALL, IDC_NO, IDC_HAND,
+// IDC_APPSTARTING, IDC_HELP 32651) shows that cursor over the window or control; 0, the default, and
+// any other value keep the cursor of its window class.
+constexpr std::int32_t kPointerDefault = 0;
+constexpr std::int32_t SystemCursorFor(std::int32_t pointer) {
+  constexpr std::int32_t kSystemCursors[] = {32512, 32513, 32514, 32515, 32516, 32642, 32643,
+                                             32644, 32645, 32646, 32648, 32649, 32650, 32651};
+  for (std::int32_t id : kSystemCursors)
+    if (id == pointer) return id;
+  return kPointerDefault;
+}
+
 // Properties of a window itself.
 constexpr int kPropWindowBackColor = 10;
 constexpr int kPropWindowState = 18;

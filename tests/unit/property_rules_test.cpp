@@ -18,6 +18,15 @@ TEST(PropertyRules, PositionsAndSizesAreClamped) {
   EXPECT_EQ(ClampSize(800), 800);
 }
 
+TEST(PropertyRules, AMousePointerIsASystemCursorIdOrTheClassCursor) {
+  struct Case {
+    std::int32_t pointer, cursor;
+  };
+  const Case cases[] = {{0, 0},         {32512, 32512}, {32513, 32513}, {32649, 32649}, {32651, 32651},
+                        {32641, 0},     {32647, 0},     {32652, 0},     {1, 0},         {-32512, 0}};
+  for (const Case& c : cases) EXPECT_EQ(SystemCursorFor(c.pointer), c.cursor) << c.pointer;
+}
+
 TEST(PropertyRules, ColorFromRgbPutsRedInTheLowByte) {
   EXPECT_EQ(ColorFromRgb(246, 246, 246), 0xF6F6F6u);
   EXPECT_EQ(ColorFromRgb(120, 120, 120), 0x787878u);

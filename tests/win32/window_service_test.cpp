@@ -279,6 +279,56 @@ TEST_F(WindowServiceTest, AButtonClickRaisesItsClickedEvent) {
   EXPECT_EQ(clickCount, 1);
 }
 
+// What the service asks of the cursor functions.
+std::vector<std::uintptr_t> loadedCursors;
+std::vector<HCURSOR> setCursors;
+HCURSOR WINAPI RecordingLoadCursor(HINSTANCE instance, LPCWSTR name) {
+  loadedCursors.push_back(reinterpret_cast<std::uintptr_t>(name));
+  return ::LoadCursorW(instance, name);
+}
+HCURSOR WINAPI RecordingSetCursor(HCURSOR cursor) {
+  setCursors.push_back(cursor);
+  return ::GetCursor();  // the real cursor stays as it is
+}
+
+TEST_F(WindowServiceTest, TheMousePointerPropertySelectsTheCursorOverTheWindowAndItsControls) {
+  struct Case {
+    ControlRef ref;
+    std::int32_t pointer;
+    WORD hitTest;
+    std::uintptr_t cursor;  // 0: the class cursor stays, the service sets none
+  };
+  const Case cases[] = {
+      {kForm, 32513, HTCLIENT, 32513},    // the window itself: I-beam
+      {kButton, 32649, HTCLIENT, 32649},  // a system button: hand
+      {kLabel, 32515, HTCLIENT, 32515},   // a label of our own: cross
+      {kButton, 0, HTCLIENT, 0},          // the default
+      {kButton, 7, HTCLIENT, 0},          // no system cursor
+      {kForm, 32649, HTCAPTION, 0},       // outside the client area the system decides
+  };
+  ASSERT_TRUE(LoadWindow(kForm));
+  api::ScopedOverride load(api::LoadCursorW, &RecordingLoadCursor);
+  api::ScopedOverride set(api::SetCursor, &RecordingSetCursor);
+  for (const Case& c : cases) {
+    for (ControlRef ref : {kForm, kButton, kLabel}) SetControlProperty(ref, kPropMousePointer, 0);
+    SetControlProperty(c.ref, kPropMousePointer, c.pointer);
+    EXPECT_EQ(GetControlProperty(c.ref, kPropMousePointer).Number(), c.pointer);
+    loadedCursors.clear();
+    setCursors.clear();
+    HWND target = WindowHandle(c.ref);
+    LRESULT handled = ::SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+                                     MAKELPARAM(c.hitTest, WM_MOUSEMOVE));
+    if (c.cursor == 0) {
+      EXPECT_TRUE(setCursors.empty()) << c.pointer;
+      continue;
+    }
+    EXPECT_TRUE(handled) << c.pointer;
+    ASSERT_EQ(loadedCursors, std::vector<std::uintptr_t>{c.cursor}) << "a system cursor";
+    ASSERT_EQ(setCursors.size(), 1u);
+    EXPECT_EQ(setCursors[0], ::LoadCursorW(nullptr, MAKEINTRESOURCEW(c.cursor)));
+  }
+}
+
 int setTimerCalls = 0, killTimerCalls = 0;
 UINT_PTR WINAPI CountingSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC proc) {
   ++setTimerCalls;
