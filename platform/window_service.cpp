@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/cartoon_box.h"
-#include "platform/control_properties.h"
+#include "platform/numbered_properties.h"
 #include "platform/fatal_error.h"
 #include "platform/form_window.h"
 #include "platform/text.h"

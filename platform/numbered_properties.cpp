@@ -1,5 +1,5 @@
 // The numbered properties of windows and controls: stored, applied to the native windows and read back.
-#include "platform/control_properties.h"
+#include "platform/numbered_properties.h"
 
 #include "platform/animation_service.h"
 #include "platform/cartoon_box.h"
