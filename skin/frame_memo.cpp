@@ -47,9 +47,12 @@ bool ChangesTheLook(const CWPSTRUCT& sent) {
   switch (sent.message) {
     case WM_WINDOWPOSCHANGED: {
       const auto* place = reinterpret_cast<const WINDOWPOS*>(sent.lParam);
-      constexpr UINT kUnchanged = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-      return place == nullptr || (place->flags & kUnchanged) != kUnchanged ||
-             (place->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) != 0;
+      if (place == nullptr || (place->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) != 0) return true;
+      // A form's children are placed in its client coordinates: moving the form, or raising it
+      // among other top-level windows, leaves its picture as it is (a drag composes nothing).
+      const bool topLevel = (api::GetWindowLongA(sent.hwnd, GWL_STYLE) & WS_CHILD) == 0;
+      const UINT unchanged = topLevel ? SWP_NOSIZE : SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+      return (place->flags & unchanged) != unchanged;
     }
     case WM_SHOWWINDOW:
     case WM_SETTEXT:

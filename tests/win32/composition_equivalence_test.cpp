@@ -333,6 +333,11 @@ class LayerEquivalenceTest : public ::testing::Test {
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
           return std::string("z-order");
         },
+        [this](std::mt19937& r) {  // the form itself dragged, or raised among the top-level windows
+          SetWindowPos(form(), Between(r, 0, 1) ? HWND_TOP : HWND_BOTTOM, Between(r, 60, 140), Between(r, 60, 140), 0,
+                       0, SWP_NOSIZE | SWP_NOACTIVATE);
+          return std::string("move form");
+        },
         [this, typed](std::mt19937& r) {
           ShowWindow(Pick(r, typed), Between(r, 0, 1) ? SW_HIDE : SW_SHOWNA);
           return std::string("show/hide");
@@ -521,6 +526,12 @@ TEST_F(LayerEquivalenceTest, ARefreshWithNothingChangedPresentsNothingAndAChange
   layered_.RefreshForm();
   layered_.RefreshForm();
   EXPECT_EQ(presented.count(), composed);
+  // Dragging the form moves the picture, it does not change it: nothing to compose.
+  RECT formRect{};
+  GetWindowRect(form(), &formRect);
+  SetWindowPos(form(), nullptr, formRect.left + 7, formRect.top + 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  layered_.RefreshForm();
+  EXPECT_EQ(presented.count(), composed) << "a moved form composes nothing";
   WriteImageProperty(boxes_[0], property::kBackImage, Picture(0));  // changed without a composition
   layered_.RefreshForm();
   ASSERT_EQ(presented.count(), composed + 1);
