@@ -1,5 +1,6 @@
 // The layer's drawing: snapshot painting of controls on ordinary windows, and the per-pixel-alpha
-// composition of a layered form with its skinned children.
+// composition of a layered form with its skinned children. Like every part of the layer it runs on
+// the window thread; another thread hands its work over (platform/window_thread.h).
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,7 @@
 #include "skin/frame_buffers.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <utility>
 
 #include "platform/win_api.h"
@@ -71,7 +69,7 @@ namespace {
 // The process's one shared presentation surface; it lives as long as the process, like the
 // window DC caches of the system.
 struct SharedSurface {
-  std::atomic_flag lent = ATOMIC_FLAG_INIT;
+  bool lent = false;
   DibSurface surface;
 };
 
@@ -83,7 +81,6 @@ SharedSurface& TheSurface() {
 }
 
 struct Spare {
-  std::mutex lock;
   UniqueImage image;
 };
 
@@ -105,7 +102,8 @@ bool HasExtent(Gdiplus::GpImage* image, int width, int height) {
 SurfaceLease::SurfaceLease(HDC compatibleWith, int width, int height) {
   if (width <= 0 || height <= 0) return;
   DibSurface* surface = nullptr;
-  if (!TheSurface().lent.test_and_set(std::memory_order_acquire)) {
+  if (!TheSurface().lent) {
+    TheSurface().lent = true;
     sharedLent_ = true;
     surface = &TheSurface().surface;
   } else {
@@ -122,7 +120,7 @@ SurfaceLease::SurfaceLease(HDC compatibleWith, int width, int height) {
 
 SurfaceLease::~SurfaceLease() {
   if (own_) own_->Release();
-  if (sharedLent_) TheSurface().lent.clear(std::memory_order_release);
+  if (sharedLent_) TheSurface().lent = false;
 }
 
 void SurfaceLease::Clear() const {
@@ -132,7 +130,6 @@ void SurfaceLease::Clear() const {
 CompositionBitmap TakeCompositionBitmap(int width, int height) {
   {
     Spare& spare = TheSpare();
-    std::lock_guard guard(spare.lock);
     if (spare.image && HasExtent(spare.image.get(), width, height)) return {std::move(spare.image), false};
     spare.image.Reset();
   }
@@ -144,7 +141,6 @@ CompositionBitmap TakeCompositionBitmap(int width, int height) {
 void GiveBackComposition(UniqueImage composition) {
   if (!composition) return;
   Spare& spare = TheSpare();
-  std::lock_guard guard(spare.lock);
   spare.image = std::move(composition);
 }
 

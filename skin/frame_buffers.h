@@ -18,8 +18,8 @@ struct DibSurface;
 // The presentation surface: a memory DC with a 32-bit bottom-up DIB section of the frame's extent
 // selected into it, lent to one presentation at a time. Its pixels are whatever the last
 // presentation left: the borrower writes every pixel or clears them first. A presentation that
-// starts while the surface is lent (from a message handled during another one, or on another
-// thread) gets a surface of its own for the time of the lease.
+// starts while the surface is lent (from a message handled during another one) gets a surface of
+// its own for the time of the lease.
 class SurfaceLease {
  public:
   // Null dc() when no surface of that extent could be made.

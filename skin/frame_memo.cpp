@@ -1,6 +1,5 @@
 #include "skin/frame_memo.h"
 
-#include <atomic>
 #include <memory>
 #include <utility>
 
@@ -11,7 +10,7 @@
 namespace quorlin::skin {
 namespace {
 
-std::atomic<std::uint64_t> changes{1};
+std::uint64_t changes = 1;  // window thread only, like the whole layer
 
 // What the form showed last, kept on the form itself, made by its first composition. Like
 // the rest of the layer's per-window state it is not released with the window. Written with
@@ -126,9 +125,9 @@ std::uint64_t PropertyDigest(HWND form, const std::vector<HWND>& children) {
 
 }  // namespace
 
-std::uint64_t ChangeCount() { return changes.load(std::memory_order_acquire); }
+std::uint64_t ChangeCount() { return changes; }
 
-void NoteChange() { changes.fetch_add(1, std::memory_order_acq_rel); }
+void NoteChange() { ++changes; }
 
 FrameRecord TakeFrameRecord(HWND form) {
   FrameRecord record;
