@@ -73,14 +73,18 @@ bool StripExists() {
 // Back to the ready state with a notice: the strip goes, Apply can be pressed again. Window thread.
 void ShowFailure(const char* notice) {
   EnsureOverlay();
-  if (!IsWindowLoaded(OverlayWindow)) return;
-  // Hidden with its box, so that a retry shows no strip before it is started again.
-  if (StripExists()) ShowObject(ProgressBox, state().progressObjectId, false);
-  SetControlProperty(ProgressBox, kPropVisible, false);
+  if (IsWindowLoaded(OverlayWindow)) {
+    // Hidden with its box, so that a retry shows no strip before it is started again.
+    if (StripExists()) ShowObject(ProgressBox, state().progressObjectId, false);
+    SetControlProperty(ProgressBox, kPropVisible, false);
+  }
   SetControlProperty(RefreshTimer, kPropTimerPeriod, kIdlePeriodMs);
-  SetControlProperty(NoticeLabel, kPropVisible, true);
-  SetControlProperty(NoticeLabel, kPropCaption, notice);
+  if (IsWindowLoaded(OverlayWindow)) {
+    SetControlProperty(NoticeLabel, kPropVisible, true);
+    SetControlProperty(NoticeLabel, kPropCaption, notice);
+  }
   skinObjects().form.RefreshForm();
+  // Even without the overlay (it could not be opened) the user can try again.
   if (WindowHandle(ApplyButton) != nullptr) SetControlProperty(ApplyButton, kPropDisabled, false);
 }
 
