@@ -76,6 +76,7 @@ Gdiplus::ARGB PropertyArgb(HWND control, const char* colorName, const char* alph
 }
 
 bool Present(HWND form, SkinImage image, bool showCaret);
+void ComposeFrom(HWND form, FrameRecord record);
 
 // The procedure a skinned child of a layered form runs with once the composition draws it.
 WNDPROC LayeredModeProcedure(ControlType type) {
@@ -158,8 +159,14 @@ void ComposeForm(HWND form) {
   // squashed frame on the taskbar thumbnail and in the restore animation. The window keeps its last
   // full picture, and the first refresh after the restore composes what changed meanwhile.
   if (!api::IsWindow(form) || api::IsIconic(form)) return;
-  // What this composition is drawn from, remembered once the picture is on screen.
-  FrameRecord record = TakeFrameRecord(form);
+  ComposeFrom(form, TakeFrameRecord(form));
+}
+
+namespace {
+
+// Composes and presents what `record` (taken a moment ago) says the form is drawn from; the record
+// is remembered once the picture is on screen.
+void ComposeFrom(HWND form, FrameRecord record) {
   const Extent extent = WindowExtent(form);
 
   // Build: a fully transparent ARGB bitmap of the form's extent (the last one given back is
@@ -211,6 +218,8 @@ void ComposeForm(HWND form) {
     ForgetShown(form);  // the screen may show anything older
   }
 }
+
+}  // namespace
 
 // Every window property read here is also in the digest a refresh compares (frame_memo.cpp).
 void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
@@ -364,11 +373,13 @@ void LayeredForm::RefreshForm() {
   // Nothing changed since the shown picture was composed: no child can need its layered-mode
   // procedure either (a new one, or a new subclass, is a change).
   if (ShowsCurrentFrame(hwnd_)) return;
-  for (HWND child = api::GetWindow(hwnd_, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
-    const ControlType type = ControlTypeOf(child);
-    if (type != ControlType::None) SwitchToLayeredMode(child, type);
-  }
-  ComposeForm(hwnd_);
+  // One walk over the children finds what the composition draws and which children switch.
+  FrameRecord record = TakeFrameRecord(hwnd_);
+  for (HWND child : record.children) SwitchToLayeredMode(child, ControlTypeOf(child));
+  // Installing the layered-mode procedures writes only the layer's bookkeeping properties, which
+  // draw nothing and are not in the record's digest: the record still describes the picture.
+  record.changes = ChangeCount();
+  ComposeFrom(hwnd_, std::move(record));
 }
 
 void LayeredForm::MoveControl(std::optional<int> left, std::optional<int> top, std::optional<int> width,

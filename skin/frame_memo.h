@@ -13,7 +13,7 @@
 namespace quorlin::skin {
 
 // Grows with every change that can alter a composition: each window property the layer writes or
-// removes (on any thread) and, on each watched thread, each message that moves, sizes, reorders,
+// removes and, on each watched thread, each message that moves, sizes, reorders,
 // shows, hides, enables, retitles, re-fonts or destroys one of the thread's windows, or tells a
 // parent that an edit control's text changed.
 std::uint64_t ChangeCount();
@@ -24,7 +24,7 @@ struct FrameRecord {
   std::uint64_t changes = 0;     // ChangeCount() before anything was read
   HWND firstChild = nullptr;     // GetWindow(form, GW_CHILD): a window set as a child comes first
   std::vector<HWND> children;    // the skinned children, in drawing order
-  std::uint64_t properties = 0;  // digest of every property of the form and of those children
+  std::uint64_t properties = 0;  // digest of the properties of the form and of those children it draws from
   bool watched = false;          // every one of those windows is of a watched thread
 };
 FrameRecord TakeFrameRecord(HWND form);
