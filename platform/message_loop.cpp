@@ -1,4 +1,9 @@
-// The message loop of the window thread, with the Esc key of the windows that close on it.
+// The message loop of the window thread, with the Esc key of the windows that close on it and the
+// keys that move the focus among their controls.
+#include <optional>
+#include <vector>
+
+#include "platform/logic/keyboard_rules.h"
 #include "platform/window_registry.h"
 #include "platform/window_service.h"
 
@@ -18,12 +23,104 @@ bool HandleEscape(const MSG& message) {
   return true;
 }
 
+// The keyboard's view of a window's controls, in template order, with their windows.
+struct KeyControls {
+  std::vector<KeyStop> stops;
+  std::vector<HWND> windows;
+  std::vector<std::int32_t> ids;
+};
+
+KeyControls KeyControlsOf(FormWindow& window) {
+  KeyControls keys;
+  for (const ControlTemplate& design : window.design->controls) {
+    HWND hwnd = nullptr;
+    if (auto it = window.controls.find(design.id); it != window.controls.end()) hwnd = LiveHandle(it->second);
+    KeyStop stop;
+    stop.tabStop = design.tabStop;
+    stop.radio = design.radio;
+    stop.usable = hwnd != nullptr && api::IsWindowVisible(hwnd) && api::IsWindowEnabled(hwnd);
+    stop.checked = design.radio && hwnd != nullptr && api::SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    keys.stops.push_back(stop);
+    keys.windows.push_back(hwnd);
+    keys.ids.push_back(design.id);
+  }
+  return keys;
+}
+
+// A click from the keyboard, as the button itself reports one: the form runs the button's handler.
+// The button's look does not change (no press is simulated).
+void ClickFromKeyboard(HWND root, HWND button, std::int32_t id) {
+  api::SendMessageW(root, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+// The focus moves by the keyboard: from now on the window shows where the focus is. Giving a
+// control the focus raises its window above the windows it owns under Wine without a window
+// manager, as a click does: they go back on top.
+void FocusFromKeyboard(HWND root, HWND target) {
+  api::SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  api::SetFocus(target);
+  RaiseOwnedWindows(root);
+}
+
+// Tab and Shift+Tab, the arrow keys in a radio group and Enter, in a window whose template has
+// controls that the keyboard reaches. Space is the button's own: it clicks the focused button.
+bool HandleNavigation(const MSG& message) {
+  // With no focus at all keys arrive as system keys; one pressed with Alt is left to the system.
+  const bool systemKey = message.message == WM_SYSKEYDOWN;
+  if ((message.message != WM_KEYDOWN && !systemKey) || message.hwnd == nullptr) return false;
+  if (systemKey && (message.lParam & (1 << 29)) != 0) return false;
+  const WPARAM key = message.wParam;
+  const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (key != VK_TAB && key != VK_RETURN && !arrow) return false;
+  if (api::GetKeyState(VK_CONTROL) < 0) return false;
+  HWND root = api::GetAncestor(message.hwnd, GA_ROOT);
+  FormWindow* window = FormWindow::FromHandle(root);
+  if (window == nullptr || window->hwnd() == nullptr) return false;
+  const KeyControls keys = KeyControlsOf(*window);
+  std::optional<std::size_t> focused;
+  HWND focus = api::GetFocus();
+  for (std::size_t i = 0; i < keys.windows.size(); ++i)
+    if (focus != nullptr && keys.windows[i] == focus) focused = i;
+
+  if (key == VK_TAB) {
+    const std::optional<std::size_t> target = TabTarget(keys.stops, focused, api::GetKeyState(VK_SHIFT) < 0);
+    if (!target) return false;
+    FocusFromKeyboard(root, keys.windows[*target]);
+    return true;
+  }
+  if (arrow) {
+    if (!focused || !keys.stops[*focused].radio) return false;
+    const std::optional<std::size_t> target = ArrowTarget(keys.stops, *focused, key == VK_LEFT || key == VK_UP);
+    if (!target) return false;
+    // The focused radio is the selected one: moving to a radio selects it.
+    FocusFromKeyboard(root, keys.windows[*target]);
+    if (!keys.stops[*target].checked) ClickFromKeyboard(root, keys.windows[*target], keys.ids[*target]);
+    return true;
+  }
+  // Enter clicks the focused button; in a radio group, or with no control focused, the default one.
+  if (focused && !keys.stops[*focused].radio) {
+    if (!keys.stops[*focused].usable) return false;
+    ClickFromKeyboard(root, keys.windows[*focused], keys.ids[*focused]);
+    return true;
+  }
+  for (std::int32_t id : window->design->defaultButtons) {
+    for (std::size_t i = 0; i < keys.ids.size(); ++i) {
+      if (keys.ids[i] != id || !keys.stops[i].usable) continue;
+      ClickFromKeyboard(root, keys.windows[i], id);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+bool HandleWindowKeys(const MSG& message) { return HandleEscape(message) || HandleNavigation(message); }
 
 int RunMessageLoop() {
   MSG message;
   while (api::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (HandleEscape(message)) continue;
+    if (HandleWindowKeys(message)) continue;
     api::TranslateMessage(&message);
     api::DispatchMessageW(&message);
   }

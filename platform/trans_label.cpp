@@ -264,6 +264,10 @@ void SetLabelProperty(HWND label, int index, const PropertyValue& value) {
   if (properties == nullptr || !properties->Set(index, value)) return;
   if (index == kPropCaption) api::SetWindowTextW(label, Widen(properties->caption).c_str());
   RefreshUnderLabel(label);
+  // The caption is the label's accessible name: a screen reader is told that a shown label says
+  // something new (a notice), as it would be by a static text control.
+  if (index == kPropCaption && api::IsWindowVisible(label))
+    api::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, label, OBJID_CLIENT, CHILDID_SELF);
 }
 
 PropertyValue GetLabelProperty(HWND label, int index) {

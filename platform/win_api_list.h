@@ -6,7 +6,9 @@
 #ifdef _WIN64
 #define QUORLIN_WIN_API_LIST_POINTER_SIZED(X) \
   X(User32, GetWindowLongPtrA)                \
-  X(User32, SetWindowLongPtrA)
+  X(User32, GetWindowLongPtrW)                \
+  X(User32, SetWindowLongPtrA)                \
+  X(User32, SetWindowLongPtrW)
 #else
 // On 32-bit Windows the ...LongPtr names are macros for the ...Long functions listed below.
 #define QUORLIN_WIN_API_LIST_POINTER_SIZED(X)
@@ -46,6 +48,7 @@
   X(User32, BeginPaint)                  \
   X(User32, CallNextHookEx)              \
   X(User32, CallWindowProcA)             \
+  X(User32, CallWindowProcW)             \
   X(User32, CreateCaret)                 \
   X(User32, CreateWindowExA)             \
   X(User32, CreateWindowExW)             \
@@ -65,6 +68,7 @@
   X(User32, GetCursorPos)                \
   X(User32, GetDC)                       \
   X(User32, GetFocus)                    \
+  X(User32, GetKeyState)                 \
   X(User32, GetLayeredWindowAttributes)  \
   X(User32, GetMessageW)                 \
   X(User32, GetParent)                   \
@@ -76,6 +80,7 @@
   X(User32, GetWindow)                   \
   X(User32, GetWindowDC)                 \
   X(User32, GetWindowLongA)              \
+  X(User32, GetWindowLongW)              \
   X(User32, GetWindowRect)               \
   X(User32, GetWindowTextA)              \
   X(User32, GetWindowTextLengthA)        \
@@ -94,6 +99,7 @@
   X(User32, MapWindowPoints)             \
   X(User32, MessageBoxW)                 \
   X(User32, MoveWindow)                  \
+  X(User32, NotifyWinEvent)              \
   X(User32, PeekMessageW)                \
   X(User32, PostMessageW)                \
   X(User32, PostQuitMessage)             \
@@ -112,10 +118,12 @@
   X(User32, SetPropA)                    \
   X(User32, SetTimer)                    \
   X(User32, SetWindowLongA)              \
+  X(User32, SetWindowLongW)              \
   X(User32, SetWindowPos)                \
   X(User32, SetWindowTextW)              \
   X(User32, SetWindowsHookExA)           \
   X(User32, ShowWindow)                  \
+  X(User32, SystemParametersInfoW)       \
   X(User32, TrackMouseEvent)             \
   X(User32, TranslateMessage)            \
   X(User32, UpdateLayeredWindow)         \

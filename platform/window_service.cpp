@@ -22,7 +22,9 @@ HWND CreateControl(HWND parent, const ControlTemplate& design) {
   HINSTANCE instance = api::GetModuleHandleW(nullptr);
   switch (design.kind) {
     case ControlKind::Button: {
-      DWORD style = WS_CHILD | BS_PUSHBUTTON | (design.visible ? WS_VISIBLE : 0) | (design.disabled ? WS_DISABLED : 0);
+      // A radio has the radio button's type, which is what a screen reader reports as its role.
+      DWORD style = WS_CHILD | (design.radio ? BS_RADIOBUTTON : BS_PUSHBUTTON) | (design.tabStop ? WS_TABSTOP : 0) |
+                    (design.visible ? WS_VISIBLE : 0) | (design.disabled ? WS_DISABLED : 0);
       return api::CreateWindowExW(0, L"BUTTON", Widen(design.text).c_str(), style, design.left, design.top,
                                   design.width, design.height, parent, id, instance, nullptr);
     }
@@ -75,6 +77,11 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
     if (state.hwnd) ApplyStored({design->id, control.id}, state.hwnd);
   }
   ApplyStored(design->Self(), hwnd);
+  // Focus cues stay hidden until the keyboard is used (the keys that move the focus show them), as
+  // in a dialog box opened with the mouse; a user who has asked for them always keeps them.
+  BOOL cuesAlways = FALSE;
+  if (owner == nullptr && !(api::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cuesAlways, 0) && cuesAlways))
+    api::SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 
   // Shown once its created handler has set it up (picture, colour key, place), so that nothing of
   // it appears half made. A window of its own is activated; an owned one is not: it must never take

@@ -31,6 +31,10 @@ PropertyValue GetControlProperty(ControlRef ref, int index);
 
 // Dispatches messages until the window opened first has been destroyed; returns the exit code.
 int RunMessageLoop();
+// The keys the message loop handles before dispatching: Esc in a window that closes on it; Tab,
+// Shift+Tab, the arrow keys and Enter among the controls that the keyboard reaches (as a dialog
+// box moves its focus). True when the message was used and must not be dispatched.
+bool HandleWindowKeys(const MSG& message);
 
 // The private message that carries a deferred close.
 constexpr UINT kDeferredCloseMessage = 0x8065;

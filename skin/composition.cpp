@@ -96,15 +96,15 @@ void SwitchToLayeredMode(HWND child, ControlType type) {
   // Checking the procedure reads no window property, which the periodic refresh cares about.
   const WNDPROC layered = LayeredModeProcedure(type);
   if (layered != nullptr &&
-      api::GetWindowLongPtrA(child, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(layered)) {
+      api::GetWindowLongPtrW(child, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(layered)) {
     return;
   }
   if (HANDLE kept = GetLayerProp(child, property::kWndProc)) {
-    api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kept));
+    api::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kept));
     RemoveLayerProp(child, property::kWndProc);
   }
   if (GetLayerProp(child, property::kChildWndProc) == nullptr && layered != nullptr) {
-    const LONG_PTR replaced = api::SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(layered));
+    const LONG_PTR replaced = api::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(layered));
     SetLayerProp(child, property::kChildWndProc, reinterpret_cast<HANDLE>(replaced));
   }
 }
@@ -221,6 +221,41 @@ void ComposeFrom(HWND form, FrameRecord record) {
 
 }  // namespace
 
+bool FocusCuesShown(HWND form) {
+  return (api::SendMessageW(form, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+namespace {
+
+// A frame of `thickness` pixels just inside the rectangle.
+void FillFrame(Gdiplus::GpGraphics* graphics, Gdiplus::ARGB color, int x, int y, int w, int h, int thickness) {
+  Gdiplus::GpSolidFill* fill = nullptr;
+  api::GdipCreateSolidFill(color, &fill);
+  UniqueGpBrush brush(fill);
+  if (!brush) return;
+  const int sides[4][4] = {{x, y, w, thickness},
+                           {x, y + h - thickness, w, thickness},
+                           {x, y + thickness, thickness, h - 2 * thickness},
+                           {x + w - thickness, y + thickness, thickness, h - 2 * thickness}};
+  for (const auto& side : sides) {
+    api::GdipFillRectangle(graphics, brush.get(), static_cast<float>(side[0]), static_cast<float>(side[1]),
+                           static_cast<float>(side[2]), static_cast<float>(side[3]));
+  }
+}
+
+// The focus ring lies around the control, outside its picture: two white pixels edged with one
+// black one, clear on the dark panel and on the light picture alike.
+void DrawFocusRing(Gdiplus::GpGraphics* graphics, const ChildPlace& place) {
+  const int x = place.corner.x;
+  const int y = place.corner.y;
+  const int w = place.extent.width;
+  const int h = place.extent.height;
+  FillFrame(graphics, 0xFF000000, x - 3, y - 3, w + 6, h + 6, 1);
+  FillFrame(graphics, 0xFFFFFFFF, x - 2, y - 2, w + 4, h + 4, 2);
+}
+
+}  // namespace
+
 // Every window property read here is also in the digest a refresh compares (frame_memo.cpp).
 void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
   const ControlType type = ControlTypeOf(child);
@@ -267,6 +302,11 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
   }
 
   if (textBox) DrawBoxText(graphics, child, place.corner.x, place.corner.y, place.extent.width, place.extent.height);
+
+  // The focus is read from the button's own property, which its procedure keeps, only once the
+  // form shows focus cues: a mouse user's picture costs no extra look-up.
+  if (type == ControlType::ImageButton && FocusCuesShown(form) && ReadProperty(child, property::kIsFocus) != 0)
+    DrawFocusRing(graphics, place);
 }
 
 namespace {

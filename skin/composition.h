@@ -26,8 +26,12 @@ void PaintControl(HWND control, HDC dc, SkinImage picture);
 // forced full composition. RefreshForm composes only when something changed (frame_memo.h).
 void ComposeForm(HWND form);
 
-// Draws one skinned child at its place on the form.
+// Draws one skinned child at its place on the form, with a focus ring around an image button that
+// has the keyboard focus while the form shows focus cues.
 void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics);
+
+// Whether the form shows focus cues: not before the keyboard has been used in it (UISF_HIDEFOCUS).
+bool FocusCuesShown(HWND form);
 
 // Pushes the picture to the layered window 1:1 with per-pixel alpha, with the caret over it when
 // showCaret is set.

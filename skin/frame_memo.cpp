@@ -106,9 +106,13 @@ bool FillsItsControl(HWND control, SkinImage picture) {
 // window there asks the server again for each name).
 std::uint64_t PropertyDigest(HWND form, const std::vector<HWND>& children) {
   std::uint64_t digest = Mix(0, reinterpret_cast<std::uintptr_t>(ReadImageProperty(form, property::kBackImage)));
+  const bool cues = FocusCuesShown(form);  // a button's focus is drawn (and read) only then
+  digest = Mix(digest, cues ? 1 : 0);
   for (HWND child : children) {
     const ControlType type = ControlTypeOf(child);
     digest = Mix(digest, static_cast<std::uint64_t>(type));
+    if (cues && type == ControlType::ImageButton)
+      digest = Mix(digest, static_cast<std::uint64_t>(ReadProperty(child, property::kIsFocus)));
     const SkinImage picture = type == ControlType::ImageButton ? StateImage(child)
                                                                 : ReadImageProperty(child, property::kBackImage);
     digest = Mix(digest, reinterpret_cast<std::uintptr_t>(picture));

@@ -3,6 +3,7 @@
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/composition.h"
+#include "skin/frame_memo.h"
 #include "skin/subclassing.h"
 #include "skin/window_properties.h"
 
@@ -153,6 +154,13 @@ LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_MOUSELEAVE:
       state = DrawState::Normal;
       break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      // The composition draws a focus ring around the focused button once the keyboard has been
+      // used (the form's focus cues are shown); the look of the button itself does not change.
+      WriteProperty(hwnd, property::kIsFocus, message == WM_SETFOCUS ? 1 : 0);
+      ComposeForm(api::GetParent(hwnd));
+      break;
     default:
       break;
   }
@@ -160,8 +168,14 @@ LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     StoreState(hwnd, *state);
     ComposeForm(api::GetParent(hwnd));
   }
-  const LRESULT result = previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
-                                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  const LRESULT result = previous == nullptr ? api::DefWindowProcW(hwnd, message, wParam, lParam)
+                                             : api::CallWindowProcW(previous, hwnd, message, wParam, lParam);
+  // The focus cues have just been shown or hidden (the form told its children): the focused button
+  // gains or loses its ring.
+  if (message == WM_UPDATEUISTATE && ReadProperty(hwnd, property::kIsFocus) != 0) {
+    NoteChange();
+    ComposeForm(api::GetParent(hwnd));
+  }
   return result;
 }
 
@@ -176,7 +190,11 @@ bool ImageButton::AttachButton(HWND handle, std::optional<SkinImage> normal) {
   if (!Attach(handle)) return false;
   WriteProperty(handle, property::kType, static_cast<std::intptr_t>(ControlType::ImageButton));
   if (normal && *normal != nullptr) WriteImageProperty(handle, property::kNormalImage, *normal);
-  api::SetWindowLongA(handle, GWL_STYLE, api::GetWindowLongA(handle, GWL_STYLE) | BS_OWNERDRAW);
+  // A radio keeps its type, the role a screen reader reports, and its checked state with it (an
+  // owner-drawn button has none); on a layered form the system's drawing of it is never seen.
+  const LONG style = api::GetWindowLongA(handle, GWL_STYLE);
+  const LONG type = style & BS_TYPEMASK;
+  if (type != BS_RADIOBUTTON && type != BS_AUTORADIOBUTTON) api::SetWindowLongA(handle, GWL_STYLE, style | BS_OWNERDRAW);
   Subclass(handle, ButtonProc);
   RepaintControl(handle);
   return true;

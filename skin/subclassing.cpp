@@ -28,17 +28,20 @@ bool IsControlColorMessage(UINT message) {
 
 }  // namespace
 
+// The layer's procedures are installed and chained with the wide functions: a window subclassed with
+// the ANSI ones becomes an ANSI window, and its text (the name a screen reader reads) would pass
+// through the system code page on every WM_GETTEXT, losing what that code page cannot hold.
 void Subclass(HWND hwnd, WNDPROC procedure) {
   if (GetLayerProp(hwnd, property::kWndProc) != nullptr) return;
-  const LONG_PTR previous = api::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+  const LONG_PTR previous = api::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   SetLayerProp(hwnd, property::kWndProc, reinterpret_cast<HANDLE>(previous));
 }
 
 LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kWndProc));
   // Without a kept procedure the window still needs default handling (creation, destruction).
-  return previous == nullptr ? api::DefWindowProcA(hwnd, message, wParam, lParam)
-                             : api::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  return previous == nullptr ? api::DefWindowProcW(hwnd, message, wParam, lParam)
+                             : api::CallWindowProcW(previous, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

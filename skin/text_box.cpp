@@ -44,8 +44,8 @@ LRESULT CALLBACK TextBoxChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     FocusForm = nullptr;
   }
 
-  const LRESULT result = previous != nullptr ? api::CallWindowProcA(previous, hwnd, message, wParam, lParam)
-                                             : api::DefWindowProcA(hwnd, message, wParam, lParam);
+  const LRESULT result = previous != nullptr ? api::CallWindowProcW(previous, hwnd, message, wParam, lParam)
+                                             : api::DefWindowProcW(hwnd, message, wParam, lParam);
   if (ChangesTheLook(message)) ComposeForm(api::GetParent(hwnd));
   return result;
 }

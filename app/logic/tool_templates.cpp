@@ -49,6 +49,14 @@ ControlTemplate Button(std::int32_t id, const char* designName, std::int32_t lef
   ControlTemplate control = Control(id, designName, ControlKind::Button, left, top, width, height);
   control.text = text;
   control.onClick = onClick;
+  control.tabStop = true;
+  return control;
+}
+
+ControlTemplate Radio(std::int32_t id, const char* designName, std::int32_t left, std::int32_t top,
+                      std::int32_t width, std::int32_t height, platform::EventHandler onClick, const char* text) {
+  ControlTemplate control = Button(id, designName, left, top, width, height, onClick, text);
+  control.radio = true;
   return control;
 }
 
@@ -86,14 +94,18 @@ WindowTemplate MainWindowTemplate(const ToolHandlers& handlers) {
   window.onCreated = handlers.onMainCreated;
   window.onMoved = handlers.onMainMoved;
 
-  window.controls.push_back(Button(kRadio100, "按钮1", 51, 413, 160, 32, handlers.onSelect100));
-  window.controls.push_back(Button(kRadio125, "按钮2", 232, 413, 112, 32, handlers.onSelect125));
-  window.controls.push_back(Button(kRadio150, "按钮3", 378, 413, 112, 32, handlers.onSelect150));
-  window.controls.push_back(Button(kRadio200, "按钮4", 51, 463, 112, 32, handlers.onSelect200));
-  window.controls.push_back(Button(kRadio250, "按钮5", 232, 463, 112, 32, handlers.onSelect250));
-  window.controls.push_back(Button(kApplyButtonId, "开始按钮_修复1", 552, 437, 160, 52, handlers.onApply));
-  window.controls.push_back(Button(kLogOffButtonId, "开始按钮_关闭", 552, 325, 160, 52, handlers.onLogOff));
+  // Every button's caption is the text its picture shows (never drawn by the system: it is the name
+  // a screen reader reads). Tab goes through the radios, Apply (or Log off in its place) and the
+  // close glyph, in this order.
+  window.controls.push_back(Radio(kRadio100, "按钮1", 51, 413, 160, 32, handlers.onSelect100, "正常-100% (默认)"));
+  window.controls.push_back(Radio(kRadio125, "按钮2", 232, 413, 112, 32, handlers.onSelect125, "中等-125%"));
+  window.controls.push_back(Radio(kRadio150, "按钮3", 378, 413, 112, 32, handlers.onSelect150, "较大-150%"));
+  window.controls.push_back(Radio(kRadio200, "按钮4", 51, 463, 112, 32, handlers.onSelect200, "特大-200%"));
+  window.controls.push_back(Radio(kRadio250, "按钮5", 232, 463, 112, 32, handlers.onSelect250, "超大-250%"));
+  window.controls.push_back(Button(kApplyButtonId, "开始按钮_修复1", 552, 437, 160, 52, handlers.onApply, "应用"));
+  window.controls.push_back(Button(kLogOffButtonId, "开始按钮_关闭", 552, 325, 160, 52, handlers.onLogOff, "注销"));
   window.controls.push_back(Button(kCloseButtonId, "按钮_关闭", 757, 18, 18, 18, handlers.onClose, "关闭"));
+  window.defaultButtons = {kApplyButtonId, kLogOffButtonId};
 
   ControlTemplate timer = Control(kRefreshTimerId, "时钟_标准1", ControlKind::Timer, 312, 16, 26, 26);
   timer.visible = false;

@@ -33,7 +33,11 @@ struct ControlTemplate {
   std::int32_t left = 0, top = 0, width = 0, height = 0;
   bool visible = true;
   bool disabled = false;
-  std::string text;                   // a button's caption
+  std::string text;                   // a button's caption: its accessible name
+  // A button that is a radio of a group: consecutive radios of a window form one group, which Tab
+  // enters at its checked radio and the arrow keys move through.
+  bool radio = false;
+  bool tabStop = false;               // Tab and Shift+Tab move the focus to it
   std::int32_t timerPeriod = 0;       // a timer's design period
   std::vector<std::uint8_t> record;   // a label's stored design record
   EventHandler onClick = nullptr;
@@ -58,6 +62,9 @@ struct WindowTemplate {
   bool layered = false;
   bool visible = true;
   std::vector<ControlTemplate> controls;
+  // Enter with the focus in a radio group (or on no control) clicks the first of these buttons
+  // that is enabled and shown: the default button.
+  std::vector<std::int32_t> defaultButtons;
   EventHandler onCreated = nullptr;
   EventHandler onMoved = nullptr;
 

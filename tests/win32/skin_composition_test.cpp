@@ -284,33 +284,33 @@ TEST_F(CompositionTest, APresentationDuringAnotherGetsASurfaceOfItsOwn) {
 TEST_F(CompositionTest, RefreshFormPutsChildrenIntoLayeredModeOnce) {
   children_.push_back(test::CreateChild(form(), "Button", 10, 10, 40, 20));
   const HWND button = children_.back().get();
-  const LONG_PTR buttonNative = GetWindowLongPtrA(button, GWLP_WNDPROC);
+  const LONG_PTR buttonNative = GetWindowLongPtrW(button, GWLP_WNDPROC);
   children_.push_back(test::CreateChild(form(), "Static", 60, 10, 40, 20));
   const HWND box = children_.back().get();
-  const LONG_PTR staticNative = GetWindowLongPtrA(box, GWLP_WNDPROC);
+  const LONG_PTR staticNative = GetWindowLongPtrW(box, GWLP_WNDPROC);
   ImageButton controller;
   ASSERT_TRUE(controller.AttachButton(button));
   PictureBox picture;
   ASSERT_TRUE(picture.AttachPicture(box));
-  ASSERT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
+  ASSERT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
 
   layered_.RefreshForm();
-  EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
+  EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
   EXPECT_EQ(GetPropA(button, property::kWndProc), nullptr);
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button, property::kChildWndProc)), buttonNative);
-  EXPECT_EQ(GetWindowLongPtrA(box, GWLP_WNDPROC), staticNative);
+  EXPECT_EQ(GetWindowLongPtrW(box, GWLP_WNDPROC), staticNative);
   EXPECT_EQ(GetPropA(box, property::kWndProc), nullptr);
   EXPECT_EQ(GetPropA(box, property::kChildWndProc), nullptr);
   // The form keeps the parent procedure.
-  EXPECT_EQ(GetWindowLongPtrA(form(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ParentProc));
+  EXPECT_EQ(GetWindowLongPtrW(form(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ParentProc));
 
   // Re-attaching a button in layered mode puts ButtonProc in front; the next refresh undoes that
   // and keeps the original chain.
   ASSERT_TRUE(controller.AttachButton(button));
-  EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
+  EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
   EXPECT_EQ(GetPropA(button, property::kWndProc), reinterpret_cast<HANDLE>(ButtonChildProc));
   layered_.RefreshForm();
-  EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
+  EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
   EXPECT_EQ(GetPropA(button, property::kWndProc), nullptr);
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button, property::kChildWndProc)), buttonNative);
 }

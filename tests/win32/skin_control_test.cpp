@@ -103,7 +103,7 @@ TEST_F(SkinControlTest, ParentIsSubclassedOnceWhateverTheNumberOfControls) {
   ImageButton button;
   ASSERT_TRUE(button.AttachButton(first.get()));
   ASSERT_TRUE(button.AttachButton(second.get()));
-  EXPECT_EQ(GetWindowLongPtrA(form(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ParentProc));
+  EXPECT_EQ(GetWindowLongPtrW(form(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ParentProc));
   EXPECT_EQ(GetPropA(form(), property::kWndProc), reinterpret_cast<HANDLE>(test::TestFormProc()));
   EXPECT_EQ(GetWindowLongA(form(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
   EXPECT_EQ(GetWindowLongA(first.get(), GWL_STYLE) & WS_CLIPSIBLINGS, 0);
@@ -111,7 +111,7 @@ TEST_F(SkinControlTest, ParentIsSubclassedOnceWhateverTheNumberOfControls) {
   // The control got its own procedure once as well.
   EXPECT_EQ(GetPropA(first.get(), property::kWndProc), GetPropA(second.get(), property::kWndProc));
   ASSERT_TRUE(button.AttachButton(first.get()));
-  EXPECT_EQ(GetWindowLongPtrA(first.get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
+  EXPECT_EQ(GetWindowLongPtrW(first.get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
   EXPECT_NE(GetPropA(first.get(), property::kWndProc), reinterpret_cast<HANDLE>(ButtonProc));
 }
 
@@ -119,11 +119,11 @@ TEST_F(SkinControlTest, SkinnedParentKeepsItsProcedureButLosesClipChildren) {
   test::TestWindow parent =
       test::CreateChild(form(), "Static", 0, 0, 100, 100, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
   WriteProperty(parent.get(), property::kType, static_cast<int>(ControlType::PictureBox));
-  const LONG_PTR procedure = GetWindowLongPtrA(parent.get(), GWLP_WNDPROC);
+  const LONG_PTR procedure = GetWindowLongPtrW(parent.get(), GWLP_WNDPROC);
   test::TestWindow child = test::CreateChild(parent.get(), "Static", 10, 10, 20, 20);
   PictureBox control;
   ASSERT_TRUE(control.Attach(child.get()));
-  EXPECT_EQ(GetWindowLongPtrA(parent.get(), GWLP_WNDPROC), procedure);
+  EXPECT_EQ(GetWindowLongPtrW(parent.get(), GWLP_WNDPROC), procedure);
   EXPECT_EQ(GetPropA(parent.get(), property::kWndProc), nullptr);
   EXPECT_EQ(GetWindowLongA(parent.get(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
 }

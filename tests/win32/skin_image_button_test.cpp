@@ -83,13 +83,13 @@ class ImageButtonTest : public ::testing::Test {
 
 TEST_F(ImageButtonTest, AttachMarksTheButtonOwnerDrawnAndSubclassesIt) {
   const LONG style = GetWindowLongA(button(), GWL_STYLE);
-  const LONG_PTR native = GetWindowLongPtrA(button(), GWLP_WNDPROC);
+  const LONG_PTR native = GetWindowLongPtrW(button(), GWLP_WNDPROC);
   EXPECT_FALSE(controller_.AttachButton(nullptr));
   AttachWithPictures();
   EXPECT_EQ(controller_.ControlHandle(), button());
   EXPECT_EQ(ControlTypeOf(button()), ControlType::ImageButton);
   EXPECT_EQ(GetWindowLongA(button(), GWL_STYLE), (style & ~WS_CLIPSIBLINGS) | BS_OWNERDRAW);
-  EXPECT_EQ(GetWindowLongPtrA(button(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
+  EXPECT_EQ(GetWindowLongPtrW(button(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonProc));
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button(), property::kWndProc)), native);
   EXPECT_EQ(ReadImageProperty(button(), property::kNormalImage), normal_.get());
   EXPECT_EQ(ReadImageProperty(button(), "PngControl_OverlImage"), over_.get());
@@ -267,7 +267,7 @@ class LayeredButtonTest : public ImageButtonTest {
     form_controller_.SetBackground(background_.get());
     AttachWithPictures();
     form_controller_.RefreshForm();
-    ASSERT_EQ(GetWindowLongPtrA(button(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
+    ASSERT_EQ(GetWindowLongPtrW(button(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
   }
   LayeredForm form_controller_;
   platform::UniqueImage background_;

@@ -48,7 +48,7 @@ TEST_F(PictureBoxTest, CreatePictureMakesATransparentStaticWithItsText) {
   EXPECT_STREQ(text, L"Zephel\u771F\u5F69\u63A7\u4EF6.\u56FE\u7247\u6846");
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), 0x50000100u);
   EXPECT_NE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PictureBoxProc));
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PictureBoxProc));
   EXPECT_EQ(ControlTypeOf(hwnd), ControlType::PictureBox);
   RECT rect{};
   GetWindowRect(hwnd, &rect);
@@ -65,12 +65,12 @@ TEST_F(PictureBoxTest, CreatePictureMakesATransparentStaticWithItsText) {
 
 TEST_F(PictureBoxTest, SecondAttachKeepsTheChainAndTheType) {
   test::TestWindow child = test::CreateChild(form(), "Static", 0, 0, 20, 20);
-  const LONG_PTR native = GetWindowLongPtrA(child.get(), GWLP_WNDPROC);
+  const LONG_PTR native = GetWindowLongPtrW(child.get(), GWLP_WNDPROC);
   EXPECT_FALSE(box_.AttachPicture(nullptr));
   ASSERT_TRUE(box_.AttachPicture(child.get()));
   ASSERT_TRUE(box_.AttachPicture(child.get()));
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(child.get(), property::kWndProc)), native);
-  EXPECT_EQ(GetWindowLongPtrA(child.get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PictureBoxProc));
+  EXPECT_EQ(GetWindowLongPtrW(child.get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PictureBoxProc));
   EXPECT_EQ(ReadProperty(child.get(), property::kType), 2);
   EXPECT_EQ(ReadImageProperty(child.get(), property::kBackImage), nullptr);
   // Set again through the window's own (now ANSI) procedure chain, the text must stay exact.

@@ -42,7 +42,7 @@ class TextBoxTest : public ::testing::Test {
     WriteProperty(box(), property::kBackAlpha, 255);
     WriteProperty(box(), property::kOrderColor, -1);
     layered_.RefreshForm();
-    ASSERT_EQ(GetWindowLongPtrA(box(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(TextBoxChildProc));
+    ASSERT_EQ(GetWindowLongPtrW(box(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(TextBoxChildProc));
     ShowWindow(form(), SW_SHOWNA);
     other_ = test::CreateForm(450, 100, 100, 60);
   }

@@ -1,0 +1,91 @@
+#include "platform/logic/keyboard_rules.h"
+
+#include <vector>
+
+namespace quorlin::platform {
+
+namespace {
+
+// The first and one-past-last index of the radio group that holds `index`.
+struct Group {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+Group GroupOf(std::span<const KeyStop> stops, std::size_t index) {
+  Group group{index, index + 1};
+  while (group.begin > 0 && stops[group.begin - 1].radio) --group.begin;
+  while (group.end < stops.size() && stops[group.end].radio) ++group.end;
+  return group;
+}
+
+// Where Tab lands in the group: its checked usable radio, else its first usable one.
+std::optional<std::size_t> GroupEntry(std::span<const KeyStop> stops, Group group) {
+  std::optional<std::size_t> first;
+  for (std::size_t i = group.begin; i < group.end; ++i) {
+    if (!stops[i].usable || !stops[i].tabStop) continue;
+    if (stops[i].checked) return i;
+    if (!first) first = i;
+  }
+  return first;
+}
+
+// One Tab stop: a control, or a whole radio group, with the control the focus goes to there.
+struct Stop {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::size_t target = 0;
+};
+
+std::vector<Stop> StopsOf(std::span<const KeyStop> stops) {
+  std::vector<Stop> result;
+  for (std::size_t i = 0; i < stops.size();) {
+    if (stops[i].radio) {
+      const Group group = GroupOf(stops, i);
+      if (std::optional<std::size_t> entry = GroupEntry(stops, group)) result.push_back({group.begin, group.end, *entry});
+      i = group.end;
+      continue;
+    }
+    if (stops[i].tabStop && stops[i].usable) result.push_back({i, i + 1, i});
+    ++i;
+  }
+  return result;
+}
+
+}  // namespace
+
+std::optional<std::size_t> TabTarget(std::span<const KeyStop> stops, std::optional<std::size_t> from, bool backward) {
+  const std::vector<Stop> order = StopsOf(stops);
+  if (order.empty()) return std::nullopt;
+  std::optional<std::size_t> at;
+  if (from && *from < stops.size()) {
+    for (std::size_t i = 0; i < order.size(); ++i)
+      if (*from >= order[i].begin && *from < order[i].end) at = i;
+    if (!at) {
+      // A control that is no stop itself (disabled, say): the next stop after it, or the one before.
+      for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i].begin > *from) {
+          return order[backward ? (i + order.size() - 1) % order.size() : i].target;
+        }
+      }
+      return order[backward ? order.size() - 1 : 0].target;
+    }
+  }
+  if (!at) return order[backward ? order.size() - 1 : 0].target;
+  const std::size_t next = backward ? (*at + order.size() - 1) % order.size() : (*at + 1) % order.size();
+  return order[next].target;
+}
+
+std::optional<std::size_t> ArrowTarget(std::span<const KeyStop> stops, std::size_t from, bool backward) {
+  if (from >= stops.size() || !stops[from].radio) return std::nullopt;
+  const Group group = GroupOf(stops, from);
+  const std::size_t size = group.end - group.begin;
+  for (std::size_t step = 1; step < size; ++step) {
+    const std::size_t offset = from - group.begin;
+    const std::size_t i = group.begin + (backward ? (offset + size - step) : (offset + step)) % size;
+    if (stops[i].usable) return i;
+  }
+  return from;
+}
+
+}  // namespace quorlin::platform
