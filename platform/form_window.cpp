@@ -84,6 +84,22 @@ std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
     case WM_MOVE:
       if (created && design->onMoved) design->onMoved();
       return 0;
+    // The window is the top of its UI state: a change of it, asked for by the window or by one of
+    // its controls, is made here and handed down to the controls.
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE: {
+      const WORD action = LOWORD(wParam);
+      const WORD flags = HIWORD(wParam);
+      if (action != UIS_SET && action != UIS_CLEAR) return std::nullopt;
+      const WORD changed = action == UIS_SET ? static_cast<WORD>(uiState | flags) : static_cast<WORD>(uiState & ~flags);
+      if (changed == uiState) return 0;
+      uiState = changed;
+      for (HWND child = api::GetWindow(hwnd_, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT))
+        api::SendMessageW(child, WM_UPDATEUISTATE, wParam, 0);
+      return 0;
+    }
+    case WM_QUERYUISTATE:
+      return uiState;
     case WM_LBUTTONDOWN:
       if (!design->freeMove) return std::nullopt;
       // Let the system move the window as if its caption had been grabbed.

@@ -45,6 +45,9 @@ class FormWindow : public BoundWindow<FormWindow> {
   bool closing = false;
   bool created = false;  // the created event has been raised; events flow from then on
   std::optional<std::uint32_t> backColor;
+  // UISF_HIDEFOCUS and the other focus and accelerator cue flags the window's controls follow.
+  // Kept here rather than left to the system, which does not keep them everywhere (Wine).
+  WORD uiState = 0;
   std::map<std::int32_t, ControlState> controls;
 
  private:

@@ -123,7 +123,6 @@
   X(User32, SetWindowTextW)              \
   X(User32, SetWindowsHookExA)           \
   X(User32, ShowWindow)                  \
-  X(User32, SystemParametersInfoW)       \
   X(User32, TrackMouseEvent)             \
   X(User32, TranslateMessage)            \
   X(User32, UpdateLayeredWindow)         \

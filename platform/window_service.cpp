@@ -78,10 +78,9 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
   }
   ApplyStored(design->Self(), hwnd);
   // Focus cues stay hidden until the keyboard is used (the keys that move the focus show them), as
-  // in a dialog box opened with the mouse; a user who has asked for them always keeps them.
-  BOOL cuesAlways = FALSE;
-  if (owner == nullptr && !(api::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cuesAlways, 0) && cuesAlways))
-    api::SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  // in a dialog box opened with the mouse. The system's "always show keyboard cues" setting is not
+  // asked: Wine reports it on by default, which would show a mouse user focus rings.
+  api::SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
 
   // Shown once its created handler has set it up (picture, colour key, place), so that nothing of
   // it appears half made. A window of its own is activated; an owned one is not: it must never take

@@ -157,9 +157,10 @@ LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       // The composition draws a focus ring around the focused button once the keyboard has been
-      // used (the form's focus cues are shown); the look of the button itself does not change.
+      // used (the form's focus cues are shown); the look of the button itself does not change, so
+      // a click, which focuses the button too, composes nothing more for a mouse user.
       WriteProperty(hwnd, property::kIsFocus, message == WM_SETFOCUS ? 1 : 0);
-      ComposeForm(api::GetParent(hwnd));
+      if (FocusCuesShown(api::GetParent(hwnd))) ComposeForm(api::GetParent(hwnd));
       break;
     default:
       break;

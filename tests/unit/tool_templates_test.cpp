@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/logic/tool_ids.h"
+#include "platform/logic/keyboard_rules.h"
 #include "platform/logic/trans_label_model.h"
 
 namespace quorlin::app {
@@ -119,6 +120,102 @@ TEST(ToolTemplates, OverlayLabelsCarryTheirDesignValues) {
   EXPECT_EQ(box->kind, platform::ControlKind::CartoonBox);
   EXPECT_FALSE(box->visible);
   EXPECT_EQ(overlay.FindControl(kProgressTemplateId)->kind, platform::ControlKind::CartoonObject);
+}
+
+// The buttons' captions are their accessible names: the texts their pictures show.
+TEST(ToolTemplates, EveryButtonIsNamedByItsVisibleCaptionAndReachedByTab) {
+  const platform::WindowTemplate main = MainWindowTemplate({});
+  const struct {
+    std::int32_t id;
+    const char* name;
+    bool radio;
+  } buttons[] = {
+      {kRadio100, "正常-100% (默认)", true}, {kRadio125, "中等-125%", true}, {kRadio150, "较大-150%", true},
+      {kRadio200, "特大-200%", true},       {kRadio250, "超大-250%", true}, {kApplyButtonId, "应用", false},
+      {kLogOffButtonId, "注销", false},      {kCloseButtonId, "关闭", false},
+  };
+  for (const auto& b : buttons) {
+    const platform::ControlTemplate* control = main.FindControl(b.id);
+    ASSERT_NE(control, nullptr) << b.name;
+    EXPECT_EQ(control->text, b.name);
+    EXPECT_EQ(control->radio, b.radio) << b.name;
+    EXPECT_TRUE(control->tabStop) << b.name;
+  }
+  EXPECT_FALSE(main.FindControl(kRefreshTimerId)->tabStop);
+  // Enter from the radios: Apply, or Log off once it stands in Apply's place.
+  EXPECT_EQ(main.defaultButtons, (std::vector<std::int32_t>{kApplyButtonId, kLogOffButtonId}));
+}
+
+// The main window's controls as the keyboard sees them, in template order: five radios, Apply,
+// Log off, close glyph, timer; `checked` is the index of the selected radio.
+std::vector<platform::KeyStop> MainStops(std::size_t checked, bool applyUsable, bool logOffUsable) {
+  std::vector<platform::KeyStop> stops;
+  for (const auto& control : MainWindowTemplate({}).controls) {
+    platform::KeyStop stop;
+    stop.tabStop = control.tabStop;
+    stop.radio = control.radio;
+    stop.usable = control.kind == platform::ControlKind::Button;
+    stops.push_back(stop);
+  }
+  stops[checked].checked = true;
+  stops[5].usable = applyUsable;
+  stops[6].usable = logOffUsable;
+  return stops;
+}
+
+TEST(KeyboardRules, TabGoesRoundTheStopsEnteringTheRadiosAtTheCheckedOne) {
+  constexpr std::optional<std::size_t> none;
+  const struct {
+    const char* what;
+    std::size_t checked;
+    bool apply, logOff;
+    std::optional<std::size_t> from;
+    bool backward;
+    std::optional<std::size_t> expected;
+  } cases[] = {
+      {"from no control: the checked radio", 0, true, false, none, false, 0},
+      {"from no control, backward: the close glyph", 0, true, false, none, true, 7},
+      {"into the radios at the checked one", 3, true, false, 7, false, 3},
+      {"from any radio out of the group: Apply", 3, true, false, 1, false, 5},
+      {"a disabled Log off is skipped", 0, true, false, 5, false, 7},
+      {"Shift+Tab from the close glyph skips the disabled Log off", 0, true, false, 7, true, 5},
+      {"Shift+Tab from Apply goes back into the radios at the checked one", 4, true, false, 5, true, 4},
+      {"done state: Log off in Apply's place", 2, false, true, 2, false, 6},
+      {"while Apply runs (both disabled): radios to the close glyph", 0, false, false, 0, false, 7},
+      {"from a control that is no stop (the disabled Apply): the next stop", 0, false, false, 5, false, 7},
+      {"from a control that is no stop, backward: the stop before it", 1, false, false, 5, true, 1},
+  };
+  for (const auto& c : cases) {
+    const auto stops = MainStops(c.checked, c.apply, c.logOff);
+    EXPECT_EQ(platform::TabTarget(stops, c.from, c.backward), c.expected) << c.what;
+  }
+  std::vector<platform::KeyStop> nothing(3);
+  EXPECT_EQ(platform::TabTarget(nothing, std::nullopt, false), std::nullopt) << "no control can take the focus";
+  auto noneChecked = MainStops(0, true, false);
+  noneChecked[0].checked = false;
+  noneChecked[0].usable = false;
+  EXPECT_EQ(platform::TabTarget(noneChecked, 7, false), 1u) << "no usable checked radio: the first usable one";
+}
+
+TEST(KeyboardRules, ArrowsMoveRoundTheRadioGroupOnly) {
+  const struct {
+    std::size_t from;
+    bool backward;
+    std::optional<std::size_t> expected;
+  } cases[] = {
+      {0, false, 1}, {3, false, 4}, {4, false, 0}, {0, true, 4}, {2, true, 1},
+      {5, false, std::nullopt},  // Apply is no radio
+      {7, true, std::nullopt},
+  };
+  const auto stops = MainStops(0, true, false);
+  for (const auto& c : cases)
+    EXPECT_EQ(platform::ArrowTarget(stops, c.from, c.backward), c.expected) << c.from << (c.backward ? " back" : "");
+  auto oneDisabled = stops;
+  oneDisabled[1].usable = false;
+  EXPECT_EQ(platform::ArrowTarget(oneDisabled, 0, false), 2u) << "a disabled radio is skipped";
+  std::vector<platform::KeyStop> alone(1);
+  alone[0].radio = alone[0].usable = true;
+  EXPECT_EQ(platform::ArrowTarget(alone, 0, false), 0u) << "a group of one stays";
 }
 
 TEST(ToolTemplates, ControlIdsAreUniqueAcrossBothWindows) {

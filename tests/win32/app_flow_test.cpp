@@ -16,15 +16,19 @@
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
+#include "app/version.h"
 #include "platform/cartoon_box.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
 #include "platform/dll_search.h"
 #include "platform/process.h"
+#include "platform/text.h"
 #include "platform/win_api.h"
 #include "platform/window_service.h"
 #include "platform/window_thread.h"
 #include "resources/image_resources.h"
+#include "skin/composition.h"
+#include "tests/win32/skin_test_support.h"
 #include "tests/win32/test_support.h"
 
 namespace quorlin::app {
@@ -127,6 +131,21 @@ BOOL WINAPI RecordingExitWindows(UINT flags, DWORD reason) {
   return exitWindowsAnswer;
 }
 
+bool shiftDown = false;
+SHORT WINAPI FakeKeyState(int key) { return key == VK_SHIFT && shiftDown ? static_cast<SHORT>(0x8000) : 0; }
+
+// What a screen reader is told: the window and its text at that moment.
+std::vector<std::pair<HWND, std::wstring>> announced;
+void WINAPI RecordingNotifyWinEvent(DWORD event, HWND hwnd, LONG object, LONG child) {
+  EXPECT_EQ(object, OBJID_CLIENT);
+  EXPECT_EQ(child, CHILDID_SELF);
+  if (event != EVENT_OBJECT_NAMECHANGE) return;
+  wchar_t text[128] = L"";
+  ::GetWindowTextW(hwnd, text, 128);
+  std::lock_guard<std::mutex> lock(eventsLock);
+  announced.emplace_back(hwnd, text);
+}
+
 class AppFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -146,6 +165,17 @@ class AppFlowTest : public ::testing::Test {
   }
 
   static void Click(ControlRef button) { ::SendMessageW(WindowHandle(button), BM_CLICK, 0, 0); }
+  // A key as the message loop sees it, at the focused window (or the main window without one).
+  static bool Key(WPARAM key, bool shift = false) {
+    shiftDown = shift;
+    HWND target = ::GetFocus() != nullptr ? ::GetFocus() : WindowHandle(MainWindow);
+    MSG message{target, WM_KEYDOWN, key, 0, 0, {}};
+    return HandleWindowKeys(message);
+  }
+  static bool FocusCuesHidden() {
+    return (::SendMessageW(WindowHandle(MainWindow), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+  }
+  static HWND Radio(std::int32_t id) { return WindowHandle({kMainWindowId, id}); }
   static bool Notice(const char* text) {
     return IsWindowLoaded(OverlayWindow) && GetControlProperty(NoticeLabel, kPropVisible).Flag() &&
            GetControlProperty(NoticeLabel, kPropCaption).Text() == text;
@@ -159,6 +189,7 @@ class AppFlowTest : public ::testing::Test {
   api::ScopedOverride<api::types::Sleep_t> sleep{api::Sleep, &RecordingSleep};
   api::ScopedOverride<api::types::ExitWindowsEx_t> exitWindows{api::ExitWindowsEx, &RecordingExitWindows};
   api::ScopedOverride<api::types::RegGetValueW_t> regGetValue{api::RegGetValueW, &FakeRegGetValue};
+  api::ScopedOverride<api::types::GetKeyState_t> keyState{api::GetKeyState, &FakeKeyState};
 };
 
 TEST_F(AppFlowTest, StartUpShowsTheReadyState) {
@@ -749,6 +780,146 @@ TEST_F(AppFlowTest, TheStartLimitsTheDllSearchBeforeAnyWindowExists) {
       << "the search is limited first, with the system directory only";
   EXPECT_EQ(std::count(startCalls.begin(), startCalls.end(), startCalls[0]), 1);
   EXPECT_EQ(startCalls[1], "window");
+}
+
+// Read in the process itself, where the text passes through every procedure of the window: names
+// survive any ANSI code page (the tests run under 1252, which has none of these characters).
+TEST_F(AppFlowTest, EveryControlIsNamedAndTheRadiosReportTheSelection) {
+  const struct {
+    ControlRef control;
+    std::wstring name;
+  } names[] = {
+      {{kMainWindowId, kRadio100}, L"正常-100% (默认)"}, {{kMainWindowId, kRadio125}, L"中等-125%"},
+      {{kMainWindowId, kRadio150}, L"较大-150%"},        {{kMainWindowId, kRadio200}, L"特大-200%"},
+      {{kMainWindowId, kRadio250}, L"超大-250%"},        {ApplyButton, L"应用"},
+      {LogOffButton, L"注销"},                           {CloseButton, L"关闭"},
+      {VersionLabel, platform::Widen("版本号：V" QUORLIN_VERSION)},
+  };
+  for (const auto& n : names) {
+    wchar_t text[64] = L"";
+    ::GetWindowTextW(WindowHandle(n.control), text, 64);
+    EXPECT_EQ(std::wstring(text), n.name);
+  }
+  const std::int32_t radios[] = {kRadio100, kRadio125, kRadio150, kRadio200, kRadio250};
+  const auto checked = [&] {
+    std::vector<int> result;
+    for (std::int32_t id : radios) {
+      EXPECT_EQ(::GetWindowLongW(Radio(id), GWL_STYLE) & BS_TYPEMASK, BS_RADIOBUTTON) << "the radio button's role";
+      result.push_back(::SendMessageW(Radio(id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    }
+    return result;
+  };
+  EXPECT_EQ(checked(), (std::vector<int>{1, 0, 0, 0, 0}));
+  Click({kMainWindowId, kRadio250});
+  EXPECT_EQ(checked(), (std::vector<int>{0, 0, 0, 0, 1}));
+  ::ShowWindow(WindowHandle(MainWindow), SW_MINIMIZE);
+  ::ShowWindow(WindowHandle(MainWindow), SW_RESTORE);
+  EXPECT_EQ(checked(), (std::vector<int>{1, 0, 0, 0, 0})) << "the restore selects 100 % again";
+}
+
+TEST_F(AppFlowTest, TheKeyboardAloneChoosesTwoHundredPercentAppliesAndLogsOff) {
+  EXPECT_TRUE(FocusCuesHidden()) << "no focus cue before the keyboard is used";
+  ASSERT_TRUE(Key(VK_TAB));
+  EXPECT_EQ(::GetFocus(), Radio(kRadio100)) << "the radios are entered at the selected one";
+  EXPECT_FALSE(FocusCuesHidden());
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Key(VK_RIGHT));
+  EXPECT_EQ(::GetFocus(), Radio(kRadio200));
+  EXPECT_EQ(state().levelFlags, (LevelFlags{0, 0, 0, 1, 0}));
+  ASSERT_TRUE(Key(VK_RETURN)) << "Enter in the radios is Apply";
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  const std::vector<std::string> log = Events();
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "run " + SystemPath("reg.exe") +
+                          " | reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d 192 /f"),
+            log.end());
+
+  // The done state: Log off stands in Apply's place, also for Tab and Enter.
+  ::SetFocus(Radio(kRadio200));
+  ASSERT_TRUE(Key(VK_TAB));
+  EXPECT_EQ(::GetFocus(), WindowHandle(LogOffButton));
+  ASSERT_TRUE(Key(VK_TAB));
+  EXPECT_EQ(::GetFocus(), WindowHandle(CloseButton));
+  ASSERT_TRUE(Key(VK_TAB));
+  EXPECT_EQ(::GetFocus(), Radio(kRadio200));
+  ASSERT_TRUE(Key(VK_RETURN));
+  EXPECT_EQ(exitWindowsCalls, 1) << "Enter in the radios is Log off now";
+}
+
+TEST_F(AppFlowTest, TabSkipsDisabledButtonsAndSpaceOrEnterActivateTheFocusedOne) {
+  const auto tab = [](bool shift) {
+    EXPECT_TRUE(Key(VK_TAB, shift));
+    return ::GetFocus();
+  };
+  EXPECT_EQ(tab(true), WindowHandle(CloseButton)) << "Shift+Tab from nowhere: the last stop";
+  EXPECT_EQ(tab(true), WindowHandle(ApplyButton)) << "the disabled Log off is skipped";
+  EXPECT_EQ(tab(true), Radio(kRadio100));
+  EXPECT_EQ(tab(false), WindowHandle(ApplyButton));
+  EXPECT_EQ(tab(false), WindowHandle(CloseButton));
+  EXPECT_EQ(tab(false), Radio(kRadio100)) << "round again";
+  EXPECT_FALSE(Key(VK_F5)) << "other keys are the focused control's";
+
+  // Space is the button's own key: the focused Apply starts, like a click.
+  ASSERT_TRUE(Key(VK_TAB));
+  HWND apply = WindowHandle(ApplyButton);
+  ASSERT_EQ(::GetFocus(), apply);
+  ::SendMessageW(apply, WM_KEYDOWN, VK_SPACE, 0);
+  ::SendMessageW(apply, WM_KEYUP, VK_SPACE, 0);
+  EXPECT_TRUE(state().applying);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+
+  // Enter on the focused close glyph closes.
+  ::SetFocus(WindowHandle(CloseButton));
+  ASSERT_TRUE(Key(VK_RETURN));
+  PumpUntil([] { return !IsWindowLoaded(MainWindow); });
+  EXPECT_FALSE(IsWindowLoaded(MainWindow));
+}
+
+// A mouse user sees exactly the picture without any focus cue, though a click gives the radio the
+// focus; the first Tab shows the ring, drawn around the focused control.
+TEST_F(AppFlowTest, MouseClicksShowNoFocusRingTheKeyboardDoes) {
+  skin::test::PresentRecorder presented;
+  HWND main = WindowHandle(MainWindow);
+  const auto picture = [&] {
+    skin::ComposeForm(main);
+    std::vector<skin::test::Argb> pixels;
+    for (int y = 0; y < presented.height(); ++y)
+      for (int x = 0; x < presented.width(); ++x) pixels.push_back(presented.Pixel(x, y));
+    return pixels;
+  };
+  const std::vector<skin::test::Argb> before = picture();
+  ASSERT_EQ(before.size(), 800u * 540u);
+  for (std::int32_t id : {kRadio125, kRadio100}) {
+    ::SendMessageW(Radio(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::SendMessageW(Radio(id), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  }
+  EXPECT_EQ(state().levelFlags, (LevelFlags{1, 0, 0, 0, 0}));
+  EXPECT_EQ(::GetFocus(), Radio(kRadio100)) << "the click gave the radio the focus";
+  EXPECT_TRUE(before == picture()) << "the mouse-only picture is unchanged";
+
+  ASSERT_TRUE(Key(VK_TAB));
+  ASSERT_EQ(::GetFocus(), WindowHandle(ApplyButton));
+  const std::vector<skin::test::Argb> after = picture();
+  const auto at = [](const std::vector<skin::test::Argb>& p, int x, int y) { return p[y * 800 + x]; };
+  EXPECT_EQ(at(after, 550, 435), 0xFFFFFFFFu) << "white ring around Apply (552, 437)";
+  EXPECT_EQ(at(after, 549, 434), 0xFF000000u) << "edged with black";
+  EXPECT_EQ(at(after, 600, 460), at(before, 600, 460)) << "Apply's own picture is untouched";
+  EXPECT_EQ(at(after, 49, 411), at(before, 49, 411)) << "the radio has no ring any more";
+}
+
+TEST_F(AppFlowTest, EveryNoticeShownIsAnnouncedWithItsText) {
+  announced.clear();
+  api::ScopedOverride notify(api::NotifyWinEvent, &RecordingNotifyWinEvent);
+  exitCodes = {5};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+  PumpUntil([] { return !state().applying; });
+  Click(ApplyButton);  // the retry succeeds
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  HWND notice = WindowHandle(NoticeLabel);
+  std::lock_guard<std::mutex> lock(eventsLock);
+  const std::vector<std::pair<HWND, std::wstring>> expected = {{notice, platform::Widen(kFailureText)},
+                                                               {notice, platform::Widen(kNoticeText)}};
+  EXPECT_EQ(announced, expected);
 }
 
 TEST_F(AppFlowTest, TheCloseGlyphClosesTheTool) {

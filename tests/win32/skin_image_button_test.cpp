@@ -99,6 +99,18 @@ TEST_F(ImageButtonTest, AttachMarksTheButtonOwnerDrawnAndSubclassesIt) {
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button(), property::kWndProc)), native);
 }
 
+// A radio keeps its type (the role a screen reader reports) and with it a checked state, which an
+// owner-drawn button cannot hold.
+TEST_F(ImageButtonTest, ARadioKeepsItsTypeAndItsCheckedState) {
+  for (const LONG type : {BS_RADIOBUTTON, BS_AUTORADIOBUTTON}) {
+    test::TestWindow radio = test::CreateChild(form(), "Button", 30, 50, kWidth, kHeight, WS_CHILD | WS_VISIBLE | type);
+    ASSERT_TRUE(controller_.AttachButton(radio.get(), normal_.get()));
+    EXPECT_EQ(GetWindowLongA(radio.get(), GWL_STYLE) & BS_TYPEMASK, type);
+    SendMessageW(radio.get(), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(SendMessageW(radio.get(), BM_GETCHECK, 0, 0), BST_CHECKED) << type;
+  }
+}
+
 TEST_F(ImageButtonTest, StatePicturesAreSetOnlyWhenGiven) {
   AttachWithPictures();
   controller_.SetStateImages(std::nullopt, nullptr);
@@ -257,11 +269,22 @@ TEST_F(ButtonProcTest, ForcedRedrawOfAnUnchangedState) {
   EXPECT_EQ(Drawn(), kOver);
 }
 
+// The test form's answer to WM_QUERYUISTATE: its focus cues, hidden as in a form opened with the
+// mouse unless a test shows them.
+WORD formUiState = UISF_HIDEFOCUS;
+HWND uiStateForm = nullptr;
+LRESULT WINAPI AnswerUiState(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_QUERYUISTATE && hwnd == uiStateForm) return formUiState;
+  return SendMessageW(hwnd, message, wParam, lParam);
+}
+
 // ButtonChildProc on a layered form: every state change recomposes and presents the form.
 class LayeredButtonTest : public ImageButtonTest {
  protected:
   void SetUp() override {
     ImageButtonTest::SetUp();
+    formUiState = UISF_HIDEFOCUS;
+    uiStateForm = form_.get();
     background_ = test::SolidBitmap(120, 80, kUnder);
     ASSERT_TRUE(form_controller_.Attach(form()));
     form_controller_.SetBackground(background_.get());
@@ -269,8 +292,14 @@ class LayeredButtonTest : public ImageButtonTest {
     form_controller_.RefreshForm();
     ASSERT_EQ(GetWindowLongPtrW(button(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ButtonChildProc));
   }
+  // Shows or hides the form's focus cues and tells its children, as a form does.
+  void SetFocusCues(bool shown) {
+    formUiState = shown ? 0 : UISF_HIDEFOCUS;
+    SendMessageW(button(), WM_UPDATEUISTATE, MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
+  }
   LayeredForm form_controller_;
   platform::UniqueImage background_;
+  api::ScopedOverride<api::types::SendMessageW_t> uiState_{api::SendMessageW, &AnswerUiState};
 };
 
 TEST_F(LayeredButtonTest, PointerPressAndClickArePresentedAtOnce) {
@@ -300,10 +329,54 @@ TEST_F(LayeredButtonTest, PointerPressAndClickArePresentedAtOnce) {
   EXPECT_EQ(presented.count(), 4);
 
   // Messages without a state change neither recompose nor reach anything but the button.
-  Send(WM_SETFOCUS, 0, 0);
   Send(BM_SETSTATE, 1, 0);
   EXPECT_EQ(presented.count(), 4);
   EXPECT_EQ(State(), static_cast<int>(DrawState::Over));
+}
+
+// The button spans (30, 20) to (69, 39) on the form; its ring lies around it: two white pixels,
+// edged with one black.
+TEST_F(LayeredButtonTest, TheFocusedButtonHasARingOnlyOnceTheFormShowsFocusCues) {
+  test::PresentRecorder presented;
+  ASSERT_FALSE(FocusCuesShown(form()));
+  const struct {
+    int x, y;
+    Argb ring;
+  } pixels[] = {{28, 18, 0xFFFFFFFF}, {29, 30, 0xFFFFFFFF}, {70, 40, 0xFFFFFFFF}, {71, 41, 0xFFFFFFFF},
+                {27, 17, 0xFF000000}, {72, 30, 0xFF000000}, {50, 42, 0xFF000000}};
+  const auto ringShown = [&](bool shown) {
+    for (const auto& p : pixels) {
+      EXPECT_EQ(presented.Pixel(p.x, p.y), shown ? p.ring : kUnder) << p.x << "," << p.y;
+    }
+    EXPECT_EQ(presented.Pixel(30, 20), kNormal) << "the button's own picture is untouched";
+    EXPECT_EQ(presented.Pixel(26, 16), kUnder) << "nothing beyond the ring";
+  };
+
+  // A click focuses the button too: without focus cues that composes nothing.
+  Send(WM_SETFOCUS, 0, 0);
+  EXPECT_EQ(presented.count(), 0);
+  ComposeForm(form());
+  ringShown(false);
+
+  // The keyboard is used: the form tells its children, and the focused one gains its ring.
+  SetFocusCues(true);
+  ASSERT_TRUE(FocusCuesShown(form()));
+  ASSERT_EQ(presented.count(), 2);
+  ringShown(true);
+  // A refresh with nothing changed composes nothing; one after the focus property was changed
+  // behind the layer's back does.
+  form_controller_.RefreshForm();
+  EXPECT_EQ(presented.count(), 2);
+  SetPropA(button(), property::kIsFocus, nullptr);
+  form_controller_.RefreshForm();
+  EXPECT_EQ(presented.count(), 3);
+  ringShown(false);
+
+  Send(WM_SETFOCUS, 0, 0);
+  ringShown(true);
+  Send(WM_KILLFOCUS, 0, 0);
+  ringShown(false);
+  EXPECT_EQ(presented.count(), 5);
 }
 
 TEST_F(LayeredButtonTest, DisablingShowsTheDisabledPictureOrTheNormalOne) {
