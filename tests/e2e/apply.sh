@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Apply and log off, the user's whole story: choose 150 %, Apply; the amber strip runs across rows
+# Keyboard only first: Tab to the radios, three arrows to 200 %, Enter: LogPixels 192 is written.
+# Then Apply and log off, the user's whole story with the mouse: choose 150 %, Apply; the amber strip runs across rows
 # 349 to 354; the done state follows with the green Log off button at Apply's place and the notice;
 # the registry holds LogPixels 144 and Win8DpiScaling 1; a restore from the minimised state keeps the
 # done state; Log off ends another program of the session and the tool; a program started in the
@@ -18,6 +19,38 @@ AMBER=near:e09b41:70           # the strip's band, around RGB(224, 155, 65)
 GREEN=near:2fa84f:90           # the Log off button
 WHITE=grey:235:255:20          # the notice text
 count_in() { pix count "$1" $((WIN_X + $2)) $((WIN_Y + $3)) "$4" "$5" "$6"; }
+
+# The done state has come when the green Log off button stands at Apply's place.
+wait_done() { # PNG
+  local i
+  for i in $(seq 1 100); do
+    shot "$1"
+    if (($(count_in "$1" 552 437 160 52 "$GREEN") > 3000)); then return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# Keyboard only: no mouse button is pressed.
+start_tool_and_wait
+settle
+key Tab
+key Right
+key Right
+key Right
+settle
+check_controls "keyboard: after Tab and three arrows" 104
+key Return
+check_true "keyboard: Enter in the radios applies (the done state comes)" wait_done "$E2E_OUT/keyboard-done.png"
+check_eq "keyboard: LogPixels in the registry" 0xc0 "$(reg_value LogPixels)"
+check_eq "keyboard: Win8DpiScaling in the registry" 0x1 "$(reg_value Win8DpiScaling)"
+check_controls "keyboard: done state" 104
+notice_name=$(field "$(winctl controls Quorlin | grep -m1 ' id=201 ')" name)
+check_eq "keyboard: the notice label reads as its text" "注销前，请注意保存所有打开的文件！" "$notice_name"
+tool_stop
+wine_run reg.exe add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+wine_run reg.exe delete 'HKCU\Control Panel\Desktop' /v Win8DpiScaling /f >/dev/null 2>&1
+wine_server -w
 
 start_tool_and_wait
 settle

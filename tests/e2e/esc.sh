@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Esc: right after start-up and with the main window focused it closes the tool, which ends with
 # exit code 0. With the overlay focused (a click on a visible pixel of it) Esc closes the overlay alone.
+# Focus cues: clicks on the radios leave the picture exactly as it was; the first Tab shows a ring
+# around the focused control and changes nothing else.
 source "$(dirname "$0")/lib.sh"
 e2e_begin esc
 
@@ -37,6 +39,37 @@ else
   fail "Esc on the main window ends the process (still running after ${E2E_TIMEOUT}s)"
 fi
 check_true "no window titled \"Quorlin\" is left" wait_window_gone Quorlin 5
+
+# 1b. Focus cues are for keyboard users only. Clicks on the 125 % and then the 100 % radio give the
+#     radio the focus and leave the selection as it was: the picture is the one before, pixel for
+#     pixel. Then Tab moves the focus to Apply (552, 437, 160 x 52), which gets its ring.
+start_tool_and_wait
+settle
+shot_stable "$E2E_OUT/focus-before.png"
+click_at $((WIN_X + 232 + 11)) $((WIN_Y + 413 + 11))
+sleep 0.3
+click_at $((WIN_X + 51 + 11)) $((WIN_Y + 413 + 11))
+sleep 0.3
+xdotool mousemove 0 0
+settle
+shot_stable "$E2E_OUT/focus-mouse.png"
+check_eq "mouse only: the picture after clicks on two radios equals the one before (differing pixels)" 0 \
+  "$(pix diff "$E2E_OUT/focus-before.png" "$E2E_OUT/focus-mouse.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")"
+key Tab
+settle
+shot_stable "$E2E_OUT/focus-tab.png"
+check_ge "keyboard: white ring pixels two rows above Apply" 300 \
+  "$(pix count "$E2E_OUT/focus-tab.png" $((WIN_X + 550)) $((WIN_Y + 435)) 164 2 exact:ffffff)"
+check_ge "keyboard: white ring pixels two columns left of Apply" 100 \
+  "$(pix count "$E2E_OUT/focus-tab.png" $((WIN_X + 550)) $((WIN_Y + 437)) 2 52 exact:ffffff)"
+check_eq "keyboard: Apply itself is unchanged (differing pixels)" 0 \
+  "$(pix diff "$E2E_OUT/focus-mouse.png" "$E2E_OUT/focus-tab.png" $((WIN_X + 552)) $((WIN_Y + 437)) 160 52)"
+check_eq "keyboard: nothing changed above the ring (differing pixels)" 0 \
+  "$(pix diff "$E2E_OUT/focus-mouse.png" "$E2E_OUT/focus-tab.png" "$WIN_X" "$WIN_Y" "$WIN_W" 430)"
+check_eq "keyboard: nothing changed left of the ring (differing pixels)" 0 \
+  "$(pix diff "$E2E_OUT/focus-mouse.png" "$E2E_OUT/focus-tab.png" "$WIN_X" $((WIN_Y + 430)) 545 110)"
+key Escape
+if tool_wait_exit; then pass "Esc after Tab ends the process"; else fail "Esc after Tab ends the process"; fi
 
 # 2. Overlay focused: a click on a glyph pixel of the version label reaches the overlay.
 start_tool_and_wait

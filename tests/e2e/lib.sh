@@ -181,11 +181,17 @@ winctl() {
   return "${PIPESTATUS[0]}"
 }
 
-# The value of KEY in one line of winctl output ("title" runs to the end of the line).
+# The value of KEY in one line of winctl output ("title" and "name" run to the end of the line,
+# "accname" up to " name=").
 field() {
   local line=$1 key=$2
-  if [[ $key == title ]]; then
-    [[ $line == *" title="* ]] && echo "${line#* title=}"
+  if [[ $key == title || $key == name ]]; then
+    [[ $line == *" $key="* ]] && echo "${line##* $key=}"
+    return
+  fi
+  if [[ $key == accname ]]; then
+    line=${line#* accname=}
+    echo "${line% name=*}"
     return
   fi
   sed -n "s/.* $key=\([^ ]*\).*/\1/p" <<<" $line"
@@ -364,6 +370,33 @@ x_topmost_tool_window() {
     return
   done < <(grep -iF "(\"$exe\"" "$E2E_OUT/x-stack.txt" | grep -F " ${WIN_W}x${WIN_H}+" | sed 's/^ *//')
   echo none
+}
+
+# Checks the tool's controls as an accessibility client reads them (winctl controls: the text sent
+# for with WM_GETTEXT, the name from the system's accessibility proxy, the button type, the checked
+# state): every button and label is named by its visible caption, the five radios are radio buttons
+# and only the one of CHECKED (a control id, 101 to 105) is checked. WHEN names the moment.
+check_controls() { # WHEN CHECKED
+  local when=$1 checked=$2 listing line entry id expected types="" marks=""
+  listing=$(winctl controls Quorlin)
+  echo "$listing" >"$E2E_OUT/controls-${when// /-}.txt"
+  for entry in "101|正常-100% (默认)" "102|中等-125%" "103|较大-150%" "104|特大-200%" "105|超大-250%" \
+    "106|应用" "107|注销" "108|关闭" "202|版本号：V$(cat "$QUORLIN_ROOT/VERSION")"; do
+    id=${entry%%|*} expected=${entry#*|}
+    line=$(grep -m1 " id=$id " <<<"$listing")
+    [[ -z $line && $id == 106 ]] && continue # Apply is gone in the done state
+    check_eq "$when: name of control $id read with WM_GETTEXT" "$expected" "$(field "$line" name)"
+    check_eq "$when: name of control $id from the accessibility proxy" "$expected" "$(field "$line" accname)"
+  done
+  for id in 101 102 103 104 105; do
+    line=$(grep -m1 " id=$id " <<<"$listing")
+    types+="$(field "$line" type) "
+    marks+="$(field "$line" checked)"
+  done
+  check_eq "$when: the five level radios are radio buttons" "radio radio radio radio radio " "$types"
+  local want=00000
+  want=${want:0:$((checked - 101))}1${want:$((checked - 100))}
+  check_eq "$when: checked states of the radios 100 % to 250 %" "$want" "$marks"
 }
 
 # Checks a screenshot PNG for the tool's window at X,Y: the version label shows in light grey,

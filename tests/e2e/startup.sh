@@ -3,6 +3,7 @@
 # shows through the colour-keyed overlay with its glyphs smoothed over the picture beneath (no fringe
 # of the key grey), nothing is drawn outside the window, and the picture is the same whatever the
 # system code page and whether the system knows the labels' font by its localized or English name.
+# An accessibility client reads every control's name, whatever the code page.
 source "$(dirname "$0")/lib.sh"
 e2e_begin startup
 
@@ -21,6 +22,7 @@ check_eq "nothing drawn outside the window" \
   "$(pix count "$E2E_OUT/startup.png" 0 0 "$SCREEN_W" "$SCREEN_H" notblack)" \
   "$(pix count "$E2E_OUT/startup.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H" notblack)"
 check_true "the tool is still running" tool_running
+check_controls "start-up" 101
 tool_stop
 
 # The same under the Chinese ANSI code page (936, from LANG=zh_CN.UTF-8; the default run has 1252):
@@ -29,6 +31,7 @@ LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 start_tool_and_wait
 shot_stable "$E2E_OUT/startup-cp936.png"
 check_eq "window picture under code page 936 equals the one under 1252 (differing pixels)" 0 \
   "$(pix diff "$E2E_OUT/startup.png" "$E2E_OUT/startup-cp936.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")"
+check_controls "code page 936" 101
 tool_stop
 
 # A system that knows the labels' font only by its English name "Microsoft YaHei" (GDI matches the
