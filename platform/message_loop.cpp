@@ -97,8 +97,10 @@ bool HandleNavigation(const MSG& message) {
     if (!keys.stops[*target].checked) ClickFromKeyboard(root, keys.windows[*target], keys.ids[*target]);
     return true;
   }
-  // Enter clicks the focused button; in a radio group, or with no control focused, the default one.
-  if (focused && !keys.stops[*focused].radio) {
+  // Enter clicks the focused button; in a radio group, the default one. With no control focused it
+  // does nothing: after a click on Apply (which loses the focus) a stray Enter must not log off.
+  if (!focused) return false;
+  if (!keys.stops[*focused].radio) {
     if (!keys.stops[*focused].usable) return false;
     ClickFromKeyboard(root, keys.windows[*focused], keys.ids[*focused]);
     return true;

@@ -62,8 +62,8 @@ struct WindowTemplate {
   bool layered = false;
   bool visible = true;
   std::vector<ControlTemplate> controls;
-  // Enter with the focus in a radio group (or on no control) clicks the first of these buttons
-  // that is enabled and shown: the default button.
+  // Enter with the focus in a radio group clicks the first of these buttons that is enabled and
+  // shown: the default button.
   std::vector<std::int32_t> defaultButtons;
   EventHandler onCreated = nullptr;
   EventHandler onMoved = nullptr;

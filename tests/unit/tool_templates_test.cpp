@@ -122,30 +122,6 @@ TEST(ToolTemplates, OverlayLabelsCarryTheirDesignValues) {
   EXPECT_EQ(overlay.FindControl(kProgressTemplateId)->kind, platform::ControlKind::CartoonObject);
 }
 
-// The buttons' captions are their accessible names: the texts their pictures show.
-TEST(ToolTemplates, EveryButtonIsNamedByItsVisibleCaptionAndReachedByTab) {
-  const platform::WindowTemplate main = MainWindowTemplate({});
-  const struct {
-    std::int32_t id;
-    const char* name;
-    bool radio;
-  } buttons[] = {
-      {kRadio100, "正常-100% (默认)", true}, {kRadio125, "中等-125%", true}, {kRadio150, "较大-150%", true},
-      {kRadio200, "特大-200%", true},       {kRadio250, "超大-250%", true}, {kApplyButtonId, "应用", false},
-      {kLogOffButtonId, "注销", false},      {kCloseButtonId, "关闭", false},
-  };
-  for (const auto& b : buttons) {
-    const platform::ControlTemplate* control = main.FindControl(b.id);
-    ASSERT_NE(control, nullptr) << b.name;
-    EXPECT_EQ(control->text, b.name);
-    EXPECT_EQ(control->radio, b.radio) << b.name;
-    EXPECT_TRUE(control->tabStop) << b.name;
-  }
-  EXPECT_FALSE(main.FindControl(kRefreshTimerId)->tabStop);
-  // Enter from the radios: Apply, or Log off once it stands in Apply's place.
-  EXPECT_EQ(main.defaultButtons, (std::vector<std::int32_t>{kApplyButtonId, kLogOffButtonId}));
-}
-
 // The main window's controls as the keyboard sees them, in template order: five radios, Apply,
 // Log off, close glyph, timer; `checked` is the index of the selected radio.
 std::vector<platform::KeyStop> MainStops(std::size_t checked, bool applyUsable, bool logOffUsable) {

@@ -833,7 +833,11 @@ TEST_F(AppFlowTest, TheKeyboardAloneChoosesTwoHundredPercentAppliesAndLogsOff) {
                           " | reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d 192 /f"),
             log.end());
 
-  // The done state: Log off stands in Apply's place, also for Tab and Enter.
+  // The done state: Log off stands in Apply's place, also for Tab and Enter; an Enter while no
+  // control has the focus (Apply lost it when it was disabled) does not log off.
+  ::SetFocus(nullptr);
+  EXPECT_FALSE(Key(VK_RETURN));
+  EXPECT_EQ(exitWindowsCalls, 0);
   ::SetFocus(Radio(kRadio200));
   ASSERT_TRUE(Key(VK_TAB));
   EXPECT_EQ(::GetFocus(), WindowHandle(LogOffButton));
