@@ -304,7 +304,7 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
   if (textBox) DrawBoxText(graphics, child, place.corner.x, place.corner.y, place.extent.width, place.extent.height);
 
   // The focus is read from the button's own property, which its procedure keeps, only once the
-  // form shows focus cues: a mouse user's picture costs no extra look-up.
+  // form shows focus cues: a mouse user's picture costs no property look-up more.
   if (type == ControlType::ImageButton && FocusCuesShown(form) && ReadProperty(child, property::kIsFocus) != 0)
     DrawFocusRing(graphics, place);
 }
