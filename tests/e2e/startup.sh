@@ -2,7 +2,8 @@
 # Start-up: the main window appears centred, the overlay lies exactly on it, the version label
 # shows through the colour-keyed overlay with its glyphs smoothed over the picture beneath (no fringe
 # of the key grey), nothing is drawn outside the window, and the picture is the same whatever the
-# system code page and whether the system knows the labels' font by its localized or English name.
+# system code page and whether the system knows the labels' font by its localized or English name;
+# the level the session runs at carries its badge, and a level too large for the screen is warned of.
 source "$(dirname "$0")/lib.sh"
 e2e_begin startup
 
@@ -31,75 +32,45 @@ check_eq "window picture under code page 936 equals the one under 1252 (differin
   "$(pix diff "$E2E_OUT/startup.png" "$E2E_OUT/startup-cp936.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")"
 tool_stop
 
-# The level in effect carries the amber badge "当前" just below its caption; nothing stored for the
-# next sign-in that differs from it, so no level carries the outlined "待生效" badge. The session's
-# dots per inch come from LogPixels, which Wine reads when a session's first program starts: each
-# case gets a session of its own. 100 % stays selected whatever the session runs at.
-BADGE_SPOTS=("76 434" "257 434" "404 434" "76 484" "256 484") # 100, 125, 150, 200, 250 %
-RADIO_SPOTS=("51 413" "232 413" "378 413" "51 463" "232 463")
-AMBER=near:eaa254:45 # the badges' and the selected radio's amber, RGB(246, 190, 108) to (222, 142, 52)
-WHITE=grey:235:255:20 # the notice text
-amber_at() { # PNG "X Y" W H -> amber pixels of that rectangle of the window
-  local x y
-  read -r x y <<<"$2"
-  pix count "$1" $((WIN_X + x)) $((WIN_Y + y)) "$3" "$4" "$AMBER"
-}
-# badges_at PNG WHEN LEVEL: the badge at LEVEL (index in BADGE_SPOTS) and at no other level.
-badges_at() {
-  local png=$1 when=$2 level=$3 i
-  check_ge "$when: the \"当前\" badge below caption $level" 200 "$(amber_at "$png" "${BADGE_SPOTS[level]}" 30 14)"
-  for i in 0 1 2 3 4; do
-    ((i == level)) && continue
-    check_eq "$when: no badge below caption $i" 0 "$(amber_at "$png" "${BADGE_SPOTS[i]}" 40 14)"
-  done
-  check_ge "$when: the 100 % radio is the selected one" 150 "$(amber_at "$png" "${RADIO_SPOTS[0]}" 22 22)"
-  for i in 1 2 3 4; do
-    check_eq "$when: radio $i is not selected" 0 "$(amber_at "$png" "${RADIO_SPOTS[i]}" 22 22)"
-  done
-}
-notice_pixels() { pix count "$1" $((WIN_X + NOTICE_LABEL[0])) $((WIN_Y + NOTICE_LABEL[1])) "${NOTICE_LABEL[2]}" "${NOTICE_LABEL[3]}" "$WHITE"; }
-click_radio() { # INDEX
-  local x y
-  read -r x y <<<"${RADIO_SPOTS[$1]}"
-  click_at $((WIN_X + x + 11)) $((WIN_Y + y + 11))
-}
-
+# The level in effect carries the amber badge "当前" below its caption (nothing else is stored, so no
+# level waits) and 100 % stays selected. Wine reads LogPixels when a session starts: a session each.
+# On the 1280 x 800 screen 125 % leaves 1024 x 640 effective pixels, 200 % only 640 x 400: warned of.
+AMBER=near:eaa254:45 # the badge's and the selected radio's amber
+in_window() { pix count "$1" $((WIN_X + $2)) $((WIN_Y + $3)) "$4" "$5" "$6"; }
+notice() { in_window "$1" "${NOTICE_LABEL[@]}" grey:235:255:20; }
 for dpi in 96 144; do
   wine_fresh_prefix "$WINE_ENV_DIR/tmp/startup-dpi$dpi-$$" "$E2E_ARCH" || e2e_abort "a private prefix"
   wine_reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf '%08x' "$dpi")"
   wine_server -w
   start_tool_and_wait
-  shot_stable "$E2E_OUT/session-$dpi.png"
+  shot="$E2E_OUT/session-$dpi.png"
+  shot_stable "$shot"
+  at=(76 404 "100 %" "150 %")
+  ((dpi == 144)) && at=(404 76 "150 %" "100 %")
+  check_ge "session at $dpi dpi: the badge below ${at[2]}" 200 "$(in_window "$shot" "${at[0]}" 434 30 14 "$AMBER")"
+  check_eq "session at $dpi dpi: no badge below ${at[3]}" 0 "$(in_window "$shot" "${at[1]}" 434 40 14 "$AMBER")"
+  check_ge "session at $dpi dpi: the 100 % radio is selected" 150 "$(in_window "$shot" 51 413 22 22 "$AMBER")"
+  check_eq "session at $dpi dpi: the 150 % radio is not" 0 "$(in_window "$shot" 378 413 22 22 "$AMBER")"
+  check_eq "session at $dpi dpi: no warning at 100 %" 0 "$(notice "$shot")"
   if ((dpi == 96)); then
-    badges_at "$E2E_OUT/session-$dpi.png" "session at 96 dpi" 0
-    # On the 1280 x 800 screen 125 % leaves 1024 x 640 effective pixels, 200 % only 640 x 400.
-    check_eq "at start-up (100 %) no warning" 0 "$(notice_pixels "$E2E_OUT/session-$dpi.png")"
-    click_radio 1
+    click_at $((WIN_X + 243)) $((WIN_Y + 424)) # 125 %
     shot_stable "$E2E_OUT/select-125.png"
-    check_eq "125 % fits the 1280 x 800 screen: no warning" 0 "$(notice_pixels "$E2E_OUT/select-125.png")"
-    click_radio 3
+    check_eq "125 % fits the 1280 x 800 screen: no warning" 0 "$(notice "$E2E_OUT/select-125.png")"
+    click_at $((WIN_X + 62)) $((WIN_Y + 474)) # 200 %
     shot_stable "$E2E_OUT/select-200.png"
-    check_ge "200 % does not fit the 1280 x 800 screen: the warning" 100 "$(notice_pixels "$E2E_OUT/select-200.png")"
-    check_ge "the 200 % radio is selected now" 150 "$(amber_at "$E2E_OUT/select-200.png" "${RADIO_SPOTS[3]}" 22 22)"
-    check_ge "the badge stays with the level in effect" 200 "$(amber_at "$E2E_OUT/select-200.png" "${BADGE_SPOTS[0]}" 30 14)"
-    click_radio 1
+    check_ge "200 % does not fit the 1280 x 800 screen: the warning" 100 "$(notice "$E2E_OUT/select-200.png")"
+    click_at $((WIN_X + 243)) $((WIN_Y + 424)) # 125 % again
     shot_stable "$E2E_OUT/select-125-again.png"
-    check_eq "back at 125 % the warning is gone" 0 "$(notice_pixels "$E2E_OUT/select-125-again.png")"
-    check_eq "back at 125 % the notice area is the start-up picture again (differing pixels)" 0 \
-      "$(pix diff "$E2E_OUT/startup.png" "$E2E_OUT/select-125-again.png" $((WIN_X + NOTICE_LABEL[0])) \
-        $((WIN_Y + NOTICE_LABEL[1])) "${NOTICE_LABEL[2]}" "${NOTICE_LABEL[3]}")"
-  else
-    badges_at "$E2E_OUT/session-$dpi.png" "session at 144 dpi" 2
-    check_eq "session at 144 dpi: at start-up (100 %) no warning" 0 "$(notice_pixels "$E2E_OUT/session-$dpi.png")"
+    check_eq "back at 125 % the notice area is as at start-up (differing pixels)" 0 \
+      "$(pix diff "$shot" "$E2E_OUT/select-125-again.png" $((WIN_X + 504)) $((WIN_Y + 392)) 264 32)"
   fi
   tool_stop
 done
 # Only the badges differ between the two sessions: everything else looks as it did.
-all=$(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")
-at_100=$(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" $((WIN_X + 76)) $((WIN_Y + 434)) 30 14)
-at_150=$(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" $((WIN_X + 404)) $((WIN_Y + 434)) 30 14)
-check_ge "the sessions at 96 and 144 dpi differ at the two badges' places" 200 "$((at_100 + at_150))"
-check_eq "... and nowhere else (differing pixels in the whole window)" "$((at_100 + at_150))" "$all"
+badges=$(($(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" $((WIN_X + 76)) $((WIN_Y + 434)) 30 14) +
+  $(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" $((WIN_X + 404)) $((WIN_Y + 434)) 30 14)))
+check_eq "the sessions at 96 and 144 dpi differ at the two badges only (pixels there: $badges)" "$badges" \
+  "$(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")"
 
 # A system that knows the labels' font only by its English name "Microsoft YaHei" (GDI matches the
 # localized name "微软雅黑" on a Chinese system only): the labels ask for the English name and draw

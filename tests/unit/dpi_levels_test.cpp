@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "app/apply_state.h"
@@ -105,127 +104,70 @@ TEST(ScalingOutcome, FailureNoticesFitTheNoticeLabel) {
 // ---- The level in effect, the one waiting, and whether a level fits ----
 
 TEST(LevelMarks, TheSessionsLevelIsCurrentAndAStoredOtherLevelWaits) {
+  using L = DpiLevel;
   constexpr auto none = std::nullopt;
   const struct {
     std::int64_t session;
     std::optional<std::uint32_t> stored;
-    std::optional<DpiLevel> current, waiting;
+    LevelBadges badges;
   } cases[] = {
-      {96, none, DpiLevel::Percent100, none},                      // nothing stored
-      {96, 96u, DpiLevel::Percent100, none},                       // stored and in effect alike
-      {144, 96u, DpiLevel::Percent150, DpiLevel::Percent100},      // back to 100 % at the next sign-in
-      {96, 240u, DpiLevel::Percent100, DpiLevel::Percent250},
-      {120, 192u, DpiLevel::Percent125, DpiLevel::Percent200},
-      {96, 168u, DpiLevel::Percent100, none},                      // 175 %: none of the five
-      {96, 0u, DpiLevel::Percent100, none},
-      {108, 120u, none, DpiLevel::Percent125},                     // a session at a level of its own
-      {108, 108u, none, none},
-      {0, none, none, none},                                       // no value read from the screen
-      {96 + (std::int64_t{1} << 32), 96u, none, DpiLevel::Percent100},  // no wrap to 96
+      {96, none, {L::Percent100, none}},        {96, 96u, {L::Percent100, none}},
+      {144, 96u, {L::Percent150, L::Percent100}}, {120, 240u, {L::Percent125, L::Percent250}},
+      {96, 168u, {L::Percent100, none}},        // 175 %: none of the five
+      {108, 120u, {none, L::Percent125}},       {108, 108u, {none, none}},
+      {96 + (std::int64_t{1} << 32), 96u, {none, L::Percent100}},  // no wrap to 96
   };
-  for (const auto& c : cases) {
-    const LevelBadges badges = BadgesFor(c.session, c.stored);
-    EXPECT_EQ(badges.current, c.current) << c.session << " / " << c.stored.value_or(0);
-    EXPECT_EQ(badges.waiting, c.waiting) << c.session << " / " << c.stored.value_or(0);
-  }
-}
-
-TEST(LevelMarks, EveryLevelIsFoundByItsDotsPerInchOnly) {
-  for (const DpiLevelInfo& info : DpiLevels()) EXPECT_EQ(LevelOfLogPixels(info.logPixels), info.level);
-  for (std::int64_t other : {0, 95, 97, 100, 125, 168, 241, -96}) EXPECT_EQ(LevelOfLogPixels(other), std::nullopt) << other;
+  for (const auto& c : cases)
+    EXPECT_EQ(BadgesFor(c.session, c.stored), c.badges) << c.session << " / " << c.stored.value_or(0);
 }
 
 TEST(LevelMarks, ALevelFitsWhenEveryDisplayKeepsAtLeast1024By600EffectivePixels) {
-  using L = DpiLevel;
   const struct {
     std::vector<DisplaySize> displays;
-    std::vector<L> fitting;  // all others do not fit
+    int largestFitting;  // percent; every level above it does not fit
   } cases[] = {
-      {{{1366, 768}}, {L::Percent100, L::Percent125}},
-      {{{1280, 800}}, {L::Percent100, L::Percent125}},  // 125 %: exactly 1024 x 640
-      {{{1920, 1080}}, {L::Percent100, L::Percent125, L::Percent150}},
-      {{{1920, 1200}}, {L::Percent100, L::Percent125, L::Percent150}},  // 200 %: 960 wide
-      {{{2560, 1440}}, {L::Percent100, L::Percent125, L::Percent150, L::Percent200}},
-      {{{3840, 2160}}, {L::Percent100, L::Percent125, L::Percent150, L::Percent200, L::Percent250}},
-      {{{2560, 1500}}, {L::Percent100, L::Percent125, L::Percent150, L::Percent200, L::Percent250}},  // 600 high
-      {{{2560, 1499}}, {L::Percent100, L::Percent125, L::Percent150, L::Percent200}},  // 599.6 high
-      {{{1279, 800}}, {L::Percent100}},                 // 125 %: 1023.2 wide
-      {{{1024, 600}}, {L::Percent100}},
-      {{{1023, 768}}, {}},
-      {{{800, 600}}, {}},
-      {{{3840, 2160}, {1366, 768}}, {L::Percent100, L::Percent125}},  // the smallest display decides
-      {{{1366, 768}, {3840, 2160}}, {L::Percent100, L::Percent125}},
-      {{}, {L::Percent100, L::Percent125, L::Percent150, L::Percent200, L::Percent250}},
+      {{{1366, 768}}, 125},  {{{1280, 800}}, 125},  // 125 % on 1280 x 800: exactly 1024 x 640
+      {{{1279, 800}}, 100},  {{{1920, 1080}}, 150}, {{{2560, 1499}}, 200}, {{{2560, 1500}}, 250},
+      {{{800, 600}}, 0},     {{{3840, 2160}, {1366, 768}}, 125},  // the smallest display decides
+      {{}, 250},
   };
   for (const auto& c : cases) {
     for (const DpiLevelInfo& info : DpiLevels()) {
-      const bool expected =
-          std::find(c.fitting.begin(), c.fitting.end(), info.level) != c.fitting.end();
-      EXPECT_EQ(LevelFits(info.level, c.displays), expected)
-          << info.percent << " % on " << c.displays.size() << " displays, first "
-          << (c.displays.empty() ? 0 : c.displays[0].width) << " x " << (c.displays.empty() ? 0 : c.displays[0].height);
+      EXPECT_EQ(LevelFits(info.level, c.displays), info.percent <= c.largestFitting)
+          << info.percent << " % on " << c.displays.size() << " displays up to " << c.largestFitting;
     }
   }
 }
 
-struct Box {
-  int left, top, right, bottom;  // right and bottom exclusive
-};
-bool Overlap(const Box& a, const Box& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-// A badge covers no caption (their ink boxes in the background pictures), no radio picture, no
-// button and no label, overlaps no other level's badge or radio, and stays on the options card.
+// A badge, of either width, covers no caption (their ink in the background pictures), no radio
+// picture or other radio, no button and no label, and stays on the options card.
 TEST(LevelMarks, BadgesCoverNoCaptionRadioButtonOrLabel) {
+  struct Box {
+    int left, top, right, bottom;  // right and bottom exclusive
+    bool Overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+  };
   const Box captions[] = {{76, 417, 203, 433}, {257, 416, 337, 432}, {404, 417, 485, 432},
                           {76, 467, 156, 482}, {256, 467, 337, 482}};
-  const Box card{36, 400, 497, 507};
-  std::vector<Box> covered(std::begin(captions), std::end(captions));
-  std::vector<Box> radios;
-  const platform::WindowTemplate main = MainWindowTemplate({});
-  for (const platform::ControlTemplate& control : main.controls) {
-    if (!control.visible) continue;
-    const Box box{control.left, control.top, control.left + control.width, control.top + control.height};
-    const bool radio = control.id >= kRadio100 && control.id <= kRadio250;
-    if (radio) {
-      radios.push_back(box);
-      covered.push_back({box.left, box.top, box.left + 22, box.top + 22});  // the radio picture
-    } else {
-      covered.push_back(box);  // Apply, Log off (in Apply's place, too), close
+  std::vector<std::pair<Box, std::int32_t>> covered;  // and the radio whose badge may lie on it
+  for (const Box& caption : captions) covered.push_back({caption, 0});
+  for (const platform::WindowTemplate& window : {MainWindowTemplate({}), OverlayWindowTemplate({})}) {
+    for (const platform::ControlTemplate& c : window.controls) {
+      if (!c.visible || c.id == kSpareLabelId) continue;
+      const Box box{c.left, c.top, c.left + c.width, c.top + c.height};
+      covered.push_back({box, c.id});
+      if (c.id >= kRadio100 && c.id <= kRadio250) covered.push_back({{box.left, box.top, box.left + 22, box.top + 22}, 0});
     }
   }
-  covered.push_back({552, 437, 712, 489});  // where Log off stands after Apply
-  for (const platform::ControlTemplate& label : OverlayWindowTemplate({}).controls)
-    if (label.id == kNoticeLabelId || label.id == kVersionLabelId)
-      covered.push_back({label.left, label.top, label.left + label.width, label.top + label.height});
-  ASSERT_EQ(radios.size(), 5u);
-
-  std::vector<Box> badges;
+  covered.push_back({{552, 437, 712, 489}, 0});  // Log off in Apply's place
   for (const DpiLevelInfo& info : DpiLevels()) {
     const BadgeSpot spot = BadgeSpotOf(info.level);
     for (int width : {kCurrentBadgeWidth, kWaitingBadgeWidth}) {
       const Box badge{spot.left, spot.top, spot.left + width, spot.top + kBadgeHeight};
-      for (const Box& other : covered)
-        EXPECT_FALSE(Overlap(badge, other)) << info.percent << " % badge over " << other.left << "," << other.top;
-      for (std::size_t r = 0; r < radios.size(); ++r) {
-        if (r != static_cast<std::size_t>(info.level))
-          EXPECT_FALSE(Overlap(badge, radios[r])) << info.percent << " % badge over radio " << r;
-      }
-      EXPECT_TRUE(badge.left >= card.left + 8 && badge.right <= card.right - 8 && badge.top >= card.top &&
-                  badge.bottom <= card.bottom - 4)
-          << info.percent << " % badge off the card";
-      // Below its own caption, close to it: read as that level's.
-      const Box& caption = captions[static_cast<std::size_t>(info.level)];
-      EXPECT_EQ(badge.left, caption.left) << info.percent;
-      EXPECT_GE(badge.top, caption.bottom);
-      EXPECT_LE(badge.top, caption.bottom + 3);
-      badges.push_back(badge);
+      for (const auto& [box, id] : covered)
+        EXPECT_TRUE(id == info.radioControlId || !badge.Overlaps(box)) << info.percent << " % over " << box.left << "," << box.top;
+      EXPECT_TRUE(badge.left >= 44 && badge.right <= 488 && badge.top >= 400 && badge.bottom <= 502) << info.percent;
     }
   }
-  for (std::size_t i = 0; i < badges.size(); ++i)
-    for (std::size_t j = i + 1; j < badges.size(); ++j)
-      if (i / 2 != j / 2) EXPECT_FALSE(Overlap(badges[i], badges[j])) << i << " and " << j;
 }
 
 }  // namespace
