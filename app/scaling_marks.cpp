@@ -70,7 +70,12 @@ void ShowBadge(BadgeWindows& badge, std::optional<DpiLevel> level, skin::ImageRe
   const HWND form = WindowHandle(MainWindow);
   if (form == nullptr) return;
   skin::PictureBox box;
-  if (!ChildOf(badge.picture, form)) badge.picture = box.CreatePicture(form, 0, 0, width, kBadgeHeight);
+  if (!ChildOf(badge.picture, form)) {
+    badge.picture = box.CreatePicture(form, 0, 0, width, kBadgeHeight);
+    // Disabled, it takes no click: one on the badge goes to the radio or drags the form, as
+    // beside it.
+    if (badge.picture != nullptr) api::EnableWindow(badge.picture, FALSE);
+  }
   if (!ChildOf(badge.text, form)) {
     badge.text = api::CreateWindowExW(0, L"Static", Widen(text).c_str(), WS_CHILD | SS_LEFT, 0, 0, width,
                                       kBadgeHeight, form, nullptr, nullptr, nullptr);

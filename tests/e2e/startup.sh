@@ -63,6 +63,9 @@ for dpi in 96 144; do
     shot_stable "$E2E_OUT/select-125-again.png"
     check_eq "back at 125 % the notice area is as at start-up (differing pixels)" 0 \
       "$(pix diff "$shot" "$E2E_OUT/select-125-again.png" $((WIN_X + 504)) $((WIN_Y + 392)) 264 32)"
+    click_at $((WIN_X + 91)) $((WIN_Y + 441)) # on the badge, inside the 100 % radio's button
+    shot_stable "$E2E_OUT/badge-clicked.png"
+    check_ge "a click on the badge selects its level" 150 "$(in_window "$E2E_OUT/badge-clicked.png" 51 413 22 22 "$AMBER")"
   fi
   tool_stop
 done
