@@ -5,6 +5,7 @@
 #include "app/apply_state.h"
 #include "app/logic/dpi_levels.h"
 #include "app/logic/tool_ids.h"
+#include "app/scaling_marks.h"
 #include "app/scaling_write.h"
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
@@ -102,6 +103,7 @@ void ShowDone() {
   skin.logOff.AttachButton(WindowHandle(LogOffButton));
   skin.logOff.SetStateImages(Picture(resources::LogOffNormal()), Picture(resources::LogOffOver()),
                              Picture(resources::LogOffPressed()));
+  ShowLevelBadges();  // the applied level now waits for the next sign-in
   EnsureOverlay();
   if (IsWindowLoaded(OverlayWindow)) {
     SetControlProperty(ProgressBox, kPropVisible, false);

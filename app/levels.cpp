@@ -1,6 +1,7 @@
 #include "app/levels.h"
 
 #include "app/logic/tool_ids.h"
+#include "app/scaling_marks.h"
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
@@ -41,6 +42,7 @@ void SelectLevel(DpiLevel level) {
   state().levelFlags = FlagsSelecting(level);
   ShowSelection(level);
   skinObjects().form.RefreshForm();
+  ShowFitWarning();
 }
 
 void ShowStartupSelection() {

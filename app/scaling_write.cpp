@@ -32,6 +32,8 @@ std::optional<std::uint32_t> ReadUserDword(const wchar_t* key, const wchar_t* na
 
 }  // namespace
 
+std::optional<std::uint32_t> StoredLogPixels() { return ReadUserDword(kDesktopKey, L"LogPixels"); }
+
 WriteOutcome WriteScaling(DpiLevel level, bool (*mayGoOn)()) {
   if (RunRegistryCommand(LogPixelsCommandLine(level))) {
     // Once the tool is closed nothing more is written or read.

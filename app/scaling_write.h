@@ -1,6 +1,9 @@
 // Writing a scaling level: the two reg.exe commands, then reading both values back.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "app/logic/dpi_levels.h"
 #include "app/logic/scaling_outcome.h"
 
@@ -13,5 +16,9 @@ namespace quorlin::app {
 // administrator's policy against it is obeyed; the policy is read only to say why a write failed.
 // Blocks the calling thread (the Apply worker).
 WriteOutcome WriteScaling(DpiLevel level, bool (*mayGoOn)());
+
+// The LogPixels value stored for the next sign-in (HKCU\Control Panel\Desktop); nullopt when there
+// is none (or it is not a REG_DWORD).
+std::optional<std::uint32_t> StoredLogPixels();
 
 }  // namespace quorlin::app

@@ -5,6 +5,7 @@
 
 #include "app/logic/tool_ids.h"
 #include "app/levels.h"
+#include "app/scaling_marks.h"
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
@@ -68,6 +69,7 @@ void DressMainWindow() {
   if (statusBoxWindow == nullptr || !platform::api::IsWindow(statusBoxWindow))
     statusBoxWindow = skin.statusBox.CreatePicture(platform::WindowHandle(MainWindow), 53, 427, 530, 48);
   ShowStartupSelection();
+  ShowLevelBadges();
   if (platform::WindowHandle(ApplyButton) != nullptr) {
     skin.apply.AttachButton(platform::WindowHandle(ApplyButton));
     skin.apply.SetStateImages(Picture(resources::ApplyNormal()), Picture(resources::ApplyOver()),

@@ -4,6 +4,7 @@
 #include "app/apply_state.h"
 #include "app/logic/tool_ids.h"
 #include "app/logic/tool_templates.h"
+#include "app/scaling_marks.h"
 #include "app/tool_handlers.h"
 #include "app/tool_state.h"
 #include "platform/dll_search.h"
@@ -66,6 +67,7 @@ void OnMainCreated() {
     return;
   }
   SetControlProperty(NoticeLabel, kPropVisible, false);
+  ShowFitWarning();
 }
 
 // Runs before the overlay is first shown: it appears keyed and in its place, never as a grey box.

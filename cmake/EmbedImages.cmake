@@ -30,6 +30,8 @@ set(QUORLIN_IMAGE_LIST
   CloseNormal     close_normal.png     "18 x 18 PNG with alpha"
   CloseOver       close_over.png       "18 x 18 PNG with alpha"
   ClosePressed    close_pressed.png    "18 x 18 PNG with alpha"
+  BadgeCurrent    badge_current.png    "30 x 14 PNG with alpha"
+  BadgeWaiting    badge_waiting.png    "40 x 14 PNG with alpha"
   ProgressStrip   progress_strip.gif   "800 x 6 animated GIF"
 )
 set(QUORLIN_IMAGE_FIELDS 3)

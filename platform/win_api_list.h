@@ -59,6 +59,7 @@
   X(User32, DrawTextW)                   \
   X(User32, EnableWindow)                \
   X(User32, EndPaint)                    \
+  X(User32, EnumDisplayMonitors)         \
   X(User32, ExitWindowsEx)               \
   X(User32, FillRect)                    \
   X(User32, GetAncestor)                 \
@@ -71,6 +72,7 @@
   X(User32, GetKeyState)                 \
   X(User32, GetLayeredWindowAttributes)  \
   X(User32, GetMessageW)                 \
+  X(User32, GetMonitorInfoW)             \
   X(User32, GetParent)                   \
   X(User32, GetPropA)                    \
   X(User32, GetShellWindow)              \

@@ -65,6 +65,8 @@ CLOSE_SPOT = (757, 18)
 VERSION_RECT = (701, 493, 89, 32)
 NOTICE_RECT = (504, 392, 264, 32)
 STRIP_ROWS = (349, 355)
+# Where the program puts a level's badge: just below the start of its caption.
+BADGE_SPOTS = [(76, 434), (257, 434), (404, 434), (76, 484), (256, 484)]
 
 
 # ----------------------------------------------------------------------------
@@ -654,6 +656,34 @@ def radio(on):
     return downsample(img, (22, 22))
 
 
+# The level badges: (text, width); all are BADGE_H high. The program places them by these sizes.
+BADGE_H = 14
+BADGES = {"current": ("当前", 30), "waiting": ("待生效", 40)}
+
+
+def level_badge(kind):
+    """A small pill below a level's caption: amber filled for the level in effect, amber outlined
+    for the level waiting for the next sign-in."""
+    text, w = BADGES[kind]
+    h = BADGE_H
+    img = Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    pill = (0.5, 0.5, w - 0.5, h - 0.5)
+    body = aa_mask((w, h), lambda d: rounded(d, pill, (h - 1) / 2, fill=255))
+    if kind == "current":
+        fill = vgradient((w, h), (246, 190, 108), (222, 142, 52)).convert("RGBA")
+        fill.putalpha(body)
+        img.alpha_composite(fill)
+        ink = INK_DARK
+    else:
+        img = paint(img, CARD_FILL, body, 0.9)
+        img = paint(img, AMBER, aa_mask((w, h), lambda d: rounded(d, pill, (h - 1) / 2, outline=255, width=1)))
+        ink = (246, 190, 108)
+    f = font(10)
+    ink_box = text_mask((w, h), (w / 2, h / 2), text, f, anchor="mm").getbbox()
+    assert ink_box[0] >= 3 and ink_box[2] <= w - 3 and ink_box[1] >= 1 and ink_box[3] <= h - 1, (kind, ink_box)
+    return paint(img, ink, text_mask((w, h), (w / 2, h / 2), text, f, anchor="mm"))
+
+
 def big_button(top, bottom, caption, state):
     w, h = 160, 52
     s = K // 2
@@ -889,10 +919,12 @@ def project_version():
 
 
 def preview(pictures, path):
-    def compose(bg, button_prefix, notice, strip_frame):
+    def compose(bg, button_prefix, notice, strip_frame, badges=()):
         img = bg.copy().convert("RGBA")
         for i, spot in enumerate(RADIO_SPOTS):
             img.alpha_composite(pictures["radio_on" if i == 0 else "radio_off"], spot)
+        for kind, level in badges:
+            img.alpha_composite(pictures["badge_" + kind], BADGE_SPOTS[level])
         img.alpha_composite(pictures[button_prefix + "_normal"], APPLY_SPOT)
         img.alpha_composite(pictures["close_normal"], CLOSE_SPOT)
         img = img.convert("RGB")
@@ -911,9 +943,9 @@ def preview(pictures, path):
 
     frames = gif_canvases(pictures["progress_strip"])
     shots = [
-        compose(pictures["intro_background"], "apply", False, None),
-        compose(pictures["intro_background"], "apply", False, frames[1]),
-        compose(pictures["done_background"], "logoff", True, None),
+        compose(pictures["intro_background"], "apply", False, None, [("current", 0), ("waiting", 2)]),
+        compose(pictures["intro_background"], "apply", False, frames[1], [("current", 1), ("waiting", 4)]),
+        compose(pictures["done_background"], "logoff", True, None, [("current", 2), ("waiting", 3)]),
     ]
     # Hover and pressed looks of the buttons, the close glyph and radios (3x), under the shots.
     sheet = Image.new("RGB", (WIDTH, 140), PANEL_TOP)
@@ -967,6 +999,8 @@ def main():
         "done_background": background(done=True),
         "radio_on": radio(True),
         "radio_off": radio(False),
+        "badge_current": level_badge("current"),
+        "badge_waiting": level_badge("waiting"),
     }
     for state in ("normal", "over", "pressed"):
         pictures["apply_" + state] = big_button(RED_TOP, RED_BOT, "应 用", state)

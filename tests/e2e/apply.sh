@@ -91,6 +91,12 @@ check_eq "version label pixels blended with the key grey instead of the done bac
 check_le "the strip is gone" 40 "$(count_in "$E2E_OUT/done.png" 0 350 800 4 "$AMBER")"
 check_eq "LogPixels in the registry" 0x90 "$(reg_value LogPixels)"
 check_eq "Win8DpiScaling in the registry" 0x1 "$(reg_value Win8DpiScaling)"
+# The session still runs at 100 % ("当前", filled amber); 150 % waits for the next sign-in ("待生效",
+# an amber outline), just below its caption.
+BADGE=near:eaa254:45
+check_ge "done: the \"当前\" badge stays below the 100 % caption" 200 "$(count_in "$E2E_OUT/done.png" 76 434 30 14 "$BADGE")"
+check_eq "before Apply no level waited" 0 "$(count_in "$E2E_OUT/before.png" 404 434 40 14 "$BADGE")"
+check_ge "done: the \"待生效\" badge below the 150 % caption" 30 "$(count_in "$E2E_OUT/done.png" 404 434 40 14 "$BADGE")"
 
 # A restore from the minimised state keeps the done state (the user can still log off).
 winctl minimize Quorlin >/dev/null
@@ -101,6 +107,9 @@ settle
 shot_stable "$E2E_OUT/restored.png"
 check_ge "after a restore the Log off button is still there" 3000 "$(count_in "$E2E_OUT/restored.png" 552 437 160 52 "$GREEN")"
 check_ge "after a restore the notice is still there" 150 "$(count_in "$E2E_OUT/restored.png" 504 392 264 32 "$WHITE")"
+check_eq "after a restore the badges are as in the done state (differing pixels)" "0 0" \
+  "$(pix diff "$E2E_OUT/done.png" "$E2E_OUT/restored.png" $((WIN_X + 76)) $((WIN_Y + 434)) 30 14) $(
+    pix diff "$E2E_OUT/done.png" "$E2E_OUT/restored.png" $((WIN_X + 404)) $((WIN_Y + 434)) 40 14)"
 check_eq "after a restore no notice pixels blend with the key grey" 0 \
   "$(key_fringe "$E2E_OUT/restored.png" "$WIN_X" "$WIN_Y" done_background.png NOTICE_LABEL "$NOTICE_COLOR")"
 

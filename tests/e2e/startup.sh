@@ -2,8 +2,9 @@
 # Start-up: the main window appears centred, the overlay lies exactly on it, the version label
 # shows through the colour-keyed overlay with its glyphs smoothed over the picture beneath (no fringe
 # of the key grey), nothing is drawn outside the window, and the picture is the same whatever the
-# system code page and whether the system knows the labels' font by its localized or English name.
-# An accessibility client reads every control's name, whatever the code page.
+# system code page and whether the system knows the labels' font by its localized or English name;
+# an accessibility client reads every control's name, whatever the code page; the level the session
+# runs at carries its badge, and a level too large for the screen is warned of.
 source "$(dirname "$0")/lib.sh"
 e2e_begin startup
 
@@ -33,6 +34,49 @@ check_eq "window picture under code page 936 equals the one under 1252 (differin
   "$(pix diff "$E2E_OUT/startup.png" "$E2E_OUT/startup-cp936.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")"
 check_controls "code page 936" 101
 tool_stop
+
+# The level in effect carries the amber badge "当前" below its caption (nothing else is stored, so no
+# level waits) and 100 % stays selected. Wine reads LogPixels when a session starts: a session each.
+# On the 1280 x 800 screen 125 % leaves 1024 x 640 effective pixels, 200 % only 640 x 400: warned of.
+AMBER=near:eaa254:45 # the badge's and the selected radio's amber
+in_window() { pix count "$1" $((WIN_X + $2)) $((WIN_Y + $3)) "$4" "$5" "$6"; }
+notice() { in_window "$1" "${NOTICE_LABEL[@]}" grey:235:255:20; }
+for dpi in 96 144; do
+  wine_fresh_prefix "$WINE_ENV_DIR/tmp/startup-dpi$dpi-$$" "$E2E_ARCH" || e2e_abort "a private prefix"
+  wine_reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf '%08x' "$dpi")"
+  wine_server -w
+  start_tool_and_wait
+  shot="$E2E_OUT/session-$dpi.png"
+  shot_stable "$shot"
+  at=(76 404 "100 %" "150 %")
+  ((dpi == 144)) && at=(404 76 "150 %" "100 %")
+  check_ge "session at $dpi dpi: the badge below ${at[2]}" 200 "$(in_window "$shot" "${at[0]}" 434 30 14 "$AMBER")"
+  check_eq "session at $dpi dpi: no badge below ${at[3]}" 0 "$(in_window "$shot" "${at[1]}" 434 40 14 "$AMBER")"
+  check_ge "session at $dpi dpi: the 100 % radio is selected" 150 "$(in_window "$shot" 51 413 22 22 "$AMBER")"
+  check_eq "session at $dpi dpi: the 150 % radio is not" 0 "$(in_window "$shot" 378 413 22 22 "$AMBER")"
+  check_eq "session at $dpi dpi: no warning at 100 %" 0 "$(notice "$shot")"
+  if ((dpi == 96)); then
+    click_at $((WIN_X + 243)) $((WIN_Y + 424)) # 125 %
+    shot_stable "$E2E_OUT/select-125.png"
+    check_eq "125 % fits the 1280 x 800 screen: no warning" 0 "$(notice "$E2E_OUT/select-125.png")"
+    click_at $((WIN_X + 62)) $((WIN_Y + 474)) # 200 %
+    shot_stable "$E2E_OUT/select-200.png"
+    check_ge "200 % does not fit the 1280 x 800 screen: the warning" 100 "$(notice "$E2E_OUT/select-200.png")"
+    click_at $((WIN_X + 243)) $((WIN_Y + 424)) # 125 % again
+    shot_stable "$E2E_OUT/select-125-again.png"
+    check_eq "back at 125 % the notice area is as at start-up (differing pixels)" 0 \
+      "$(pix diff "$shot" "$E2E_OUT/select-125-again.png" $((WIN_X + 504)) $((WIN_Y + 392)) 264 32)"
+    click_at $((WIN_X + 91)) $((WIN_Y + 441)) # on the badge, inside the 100 % radio's button
+    shot_stable "$E2E_OUT/badge-clicked.png"
+    check_ge "a click on the badge selects its level" 150 "$(in_window "$E2E_OUT/badge-clicked.png" 51 413 22 22 "$AMBER")"
+  fi
+  tool_stop
+done
+# Only the badges differ between the two sessions: everything else looks as it did.
+badges=$(($(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" $((WIN_X + 76)) $((WIN_Y + 434)) 30 14) +
+  $(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" $((WIN_X + 404)) $((WIN_Y + 434)) 30 14)))
+check_eq "the sessions at 96 and 144 dpi differ at the two badges only (pixels there: $badges)" "$badges" \
+  "$(pix diff "$E2E_OUT/session-96.png" "$E2E_OUT/session-144.png" "$WIN_X" "$WIN_Y" "$WIN_W" "$WIN_H")"
 
 # A system that knows the labels' font only by its English name "Microsoft YaHei" (GDI matches the
 # localized name "微软雅黑" on a Chinese system only): the labels ask for the English name and draw

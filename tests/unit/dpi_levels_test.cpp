@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/apply_state.h"
+#include "app/logic/level_marks.h"
 #include "app/logic/scaling_outcome.h"
 #include "app/logic/tool_ids.h"
+#include "app/logic/tool_templates.h"
 
 namespace quorlin::app {
 namespace {
@@ -90,11 +94,80 @@ std::size_t CharacterCount(const char* text) {
 }
 
 TEST(ScalingOutcome, FailureNoticesFitTheNoticeLabel) {
-  for (const char* text : {kFailureText, kPolicyBlockedText, kOtherUserText}) {
+  for (const char* text : {kFailureText, kPolicyBlockedText, kOtherUserText, kTooLargeText}) {
     EXPECT_LE(CharacterCount(text), 16u) << text;
     EXPECT_GT(CharacterCount(text), 0u);
   }
   EXPECT_EQ(CharacterCount(kPolicyBlockedText), 11u) << "counted as characters, not bytes";
+}
+
+// ---- The level in effect, the one waiting, and whether a level fits ----
+
+TEST(LevelMarks, TheSessionsLevelIsCurrentAndAStoredOtherLevelWaits) {
+  using L = DpiLevel;
+  constexpr auto none = std::nullopt;
+  const struct {
+    std::int64_t session;
+    std::optional<std::uint32_t> stored;
+    LevelBadges badges;
+  } cases[] = {
+      {96, none, {L::Percent100, none}},        {96, 96u, {L::Percent100, none}},
+      {144, 96u, {L::Percent150, L::Percent100}}, {120, 240u, {L::Percent125, L::Percent250}},
+      {96, 168u, {L::Percent100, none}},        // 175 %: none of the five
+      {108, 120u, {none, L::Percent125}},       {108, 108u, {none, none}},
+      {96 + (std::int64_t{1} << 32), 96u, {none, L::Percent100}},  // no wrap to 96
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(BadgesFor(c.session, c.stored), c.badges) << c.session << " / " << c.stored.value_or(0);
+}
+
+TEST(LevelMarks, ALevelFitsWhenEveryDisplayKeepsAtLeast1024By600EffectivePixels) {
+  const struct {
+    std::vector<DisplaySize> displays;
+    int largestFitting;  // percent; every level above it does not fit
+  } cases[] = {
+      {{{1366, 768}}, 125},  {{{1280, 800}}, 125},  // 125 % on 1280 x 800: exactly 1024 x 640
+      {{{1279, 800}}, 100},  {{{1920, 1080}}, 150}, {{{2560, 1499}}, 200}, {{{2560, 1500}}, 250},
+      {{{800, 600}}, 0},     {{{3840, 2160}, {1366, 768}}, 125},  // the smallest display decides
+      {{}, 250},
+  };
+  for (const auto& c : cases) {
+    for (const DpiLevelInfo& info : DpiLevels()) {
+      EXPECT_EQ(LevelFits(info.level, c.displays), info.percent <= c.largestFitting)
+          << info.percent << " % on " << c.displays.size() << " displays up to " << c.largestFitting;
+    }
+  }
+}
+
+// A badge, of either width, covers no caption (their ink in the background pictures), no radio
+// picture or other radio, no button and no label, and stays on the options card.
+TEST(LevelMarks, BadgesCoverNoCaptionRadioButtonOrLabel) {
+  struct Box {
+    int left, top, right, bottom;  // right and bottom exclusive
+    bool Overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+  };
+  const Box captions[] = {{76, 417, 203, 433}, {257, 416, 337, 432}, {404, 417, 485, 432},
+                          {76, 467, 156, 482}, {256, 467, 337, 482}};
+  std::vector<std::pair<Box, std::int32_t>> covered;  // and the radio whose badge may lie on it
+  for (const Box& caption : captions) covered.push_back({caption, 0});
+  for (const platform::WindowTemplate& window : {MainWindowTemplate({}), OverlayWindowTemplate({})}) {
+    for (const platform::ControlTemplate& c : window.controls) {
+      if (!c.visible || c.id == kSpareLabelId) continue;
+      const Box box{c.left, c.top, c.left + c.width, c.top + c.height};
+      covered.push_back({box, c.id});
+      if (c.id >= kRadio100 && c.id <= kRadio250) covered.push_back({{box.left, box.top, box.left + 22, box.top + 22}, 0});
+    }
+  }
+  covered.push_back({{552, 437, 712, 489}, 0});  // Log off in Apply's place
+  for (const DpiLevelInfo& info : DpiLevels()) {
+    const BadgeSpot spot = BadgeSpotOf(info.level);
+    for (int width : {kCurrentBadgeWidth, kWaitingBadgeWidth}) {
+      const Box badge{spot.left, spot.top, spot.left + width, spot.top + kBadgeHeight};
+      for (const auto& [box, id] : covered)
+        EXPECT_TRUE(id == info.radioControlId || !badge.Overlaps(box)) << info.percent << " % over " << box.left << "," << box.top;
+      EXPECT_TRUE(badge.left >= 44 && badge.right <= 488 && badge.top >= 400 && badge.bottom <= 502) << info.percent;
+    }
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/level_marks.h"
 #include "platform/logic/frame_set.h"
 #include "platform/logic/gif_decoder.h"
 #include "resources/image_resources.h"
@@ -30,7 +31,7 @@ struct PngPicture {
 };
 
 // Block order of the embedded array, and what each picture must be.
-constexpr std::array<PngPicture, 13> kPngPictures{{
+constexpr std::array<PngPicture, 15> kPngPictures{{
     {"IntroBackground", resources::IntroBackground, 800, 540, 2},
     {"DoneBackground", resources::DoneBackground, 800, 540, 2},
     {"RadioOn", resources::RadioOn, 22, 22, 6},
@@ -44,6 +45,9 @@ constexpr std::array<PngPicture, 13> kPngPictures{{
     {"CloseNormal", resources::CloseNormal, 18, 18, 6},
     {"CloseOver", resources::CloseOver, 18, 18, 6},
     {"ClosePressed", resources::ClosePressed, 18, 18, 6},
+    // The program places and sizes the badges by these (app/logic/level_marks.h).
+    {"BadgeCurrent", resources::BadgeCurrent, app::kCurrentBadgeWidth, app::kBadgeHeight, 6},
+    {"BadgeWaiting", resources::BadgeWaiting, app::kWaitingBadgeWidth, app::kBadgeHeight, 6},
 }};
 
 std::uint32_t Be32(const std::uint8_t* p) {

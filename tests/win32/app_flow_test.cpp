@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/apply_state.h"
+#include "app/logic/level_marks.h"
 #include "app/logic/tool_ids.h"
 #include "app/skin_objects.h"
 #include "app/tool_handlers.h"
@@ -158,6 +159,7 @@ class AppFlowTest : public ::testing::Test {
     fakeRegistry.clear();
     exitWindowsCalls = 0;
     OpenTool();
+    events.clear();  // start-up reads the stored scaling for the badges: no part of any Apply
   }
   void TearDown() override {
     PumpUntil([] { return !state().applying; }, 10000);
@@ -358,6 +360,7 @@ TEST_F(AppFlowTest, ApplyAt150RunsBothCommandsInTurnAndEndsInTheDoneState) {
       "read LogPixels",
       "read Win8DpiScaling",
       "pause 2000",
+      "read LogPixels",  // the done state's badges
   };
   EXPECT_EQ(Events(), expected) << "both values are read back before the done state";
 
@@ -944,5 +947,114 @@ TEST_F(AppFlowTest, TheTaskbarMenusMinimiseRestoreAndCloseWork) {
   EXPECT_FALSE(IsWindowLoaded(OverlayWindow));
 }
 
+// ---- The badges of the level in effect and the one waiting, and the warning ----
+
+int sessionDpi = 96;
+int WINAPI FakeDeviceCaps(HDC dc, int index) { return index == LOGPIXELSY ? sessionDpi : ::GetDeviceCaps(dc, index); }
+BOOL WINAPI OneSmallDisplay(HDC, LPCRECT, MONITORENUMPROC visit, LPARAM data) {
+  visit(reinterpret_cast<HMONITOR>(1), nullptr, nullptr, data);
+  return TRUE;
+}
+BOOL WINAPI Laptop1366By768(HMONITOR, LPMONITORINFO info) {
+  info->rcMonitor = {0, 0, 1366, 768};
+  return TRUE;
+}
+
+// The level below whose caption the badge's picture box stands, checking that the static telling
+// its text to screen readers is shown at the same place; nullopt when there is no badge.
+std::optional<DpiLevel> BadgeLevel(skin::ImageResource picture, const wchar_t* text) {
+  std::optional<POINT> drawnAt, textAt;
+  for (HWND child = ::GetWindow(WindowHandle(MainWindow), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    POINT corner{rect.left, rect.top};
+    ::ScreenToClient(WindowHandle(MainWindow), &corner);
+    wchar_t caption[16] = {};
+    ::GetWindowTextW(child, caption, 16);
+    if (::GetPropA(child, "PngControl_BackImage") == Picture(picture)) drawnAt = corner;
+    if (std::wstring(caption) == text && ::IsWindowVisible(child)) textAt = corner;
+  }
+  EXPECT_EQ(drawnAt.has_value(), textAt.has_value()) << "the static is in step with the badge";
+  if (drawnAt && textAt) EXPECT_TRUE(drawnAt->x == textAt->x && drawnAt->y == textAt->y);
+  for (const DpiLevelInfo& info : DpiLevels())
+    if (drawnAt && BadgeSpotOf(info.level).left == drawnAt->x && BadgeSpotOf(info.level).top == drawnAt->y)
+      return info.level;
+  EXPECT_FALSE(drawnAt) << "a badge at no level's place";
+  return std::nullopt;
+}
+
+TEST_F(AppFlowTest, BadgesMarkTheLevelInEffectAndTheOneWaitingForTheNextSignIn) {
+  api::ScopedOverride<api::types::GetDeviceCaps_t> screen{api::GetDeviceCaps, &FakeDeviceCaps};
+  using L = DpiLevel;
+  const struct {
+    int session;
+    std::optional<DWORD> stored;
+    std::optional<DpiLevel> current, waiting, waitingAfterApply150;
+  } cases[] = {
+      {96, std::nullopt, L::Percent100, std::nullopt, L::Percent150},
+      {144, 96, L::Percent150, L::Percent100, std::nullopt},  // Apply at the level in effect: none waits
+      {120, 168, L::Percent125, std::nullopt, L::Percent150},  // 175 % stored: none of the five
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.session) + " dpi in effect, stored " + std::to_string(c.stored.value_or(0)));
+    ResetWindowServiceForTesting();
+    state() = ToolState{};
+    fakeRegistry.clear();
+    if (c.stored) fakeRegistry[kLogPixels] = *c.stored;
+    sessionDpi = c.session;
+    OpenTool();
+    EXPECT_EQ(BadgeLevel(resources::BadgeCurrent(), L"当前"), c.current);
+    EXPECT_EQ(BadgeLevel(resources::BadgeWaiting(), L"待生效"), c.waiting);
+    EXPECT_EQ(state().levelFlags, (LevelFlags{1, 0, 0, 0, 0})) << "100 % is selected whatever runs now";
+    Click({kMainWindowId, kRadio150});
+    Click(ApplyButton);
+    ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+    EXPECT_EQ(BadgeLevel(resources::BadgeWaiting(), L"待生效"), c.waitingAfterApply150) << "after Apply";
+    ASSERT_TRUE(PumpUntil([] { return !state().applying; }));
+    state().wasMinimized = true;  // a restore reads both again
+    OnMainMoved();
+    EXPECT_EQ(BadgeLevel(resources::BadgeCurrent(), L"当前"), c.current) << "after a restore";
+    EXPECT_EQ(BadgeLevel(resources::BadgeWaiting(), L"待生效"), c.waitingAfterApply150) << "after a restore";
+  }
+}
+
+TEST_F(AppFlowTest, ALevelTooLargeForADisplayIsWarnedOfAsAdviceThatGivesWayToOtherNotices) {
+  api::ScopedOverride<api::types::EnumDisplayMonitors_t> enumerate{api::EnumDisplayMonitors, &OneSmallDisplay};
+  api::ScopedOverride<api::types::GetMonitorInfoW_t> info{api::GetMonitorInfoW, &Laptop1366By768};
+  const ControlRef r125{kMainWindowId, kRadio125}, r150{kMainWindowId, kRadio150}, r250{kMainWindowId, kRadio250};
+  ResetWindowServiceForTesting();
+  state() = ToolState{};
+  OpenTool();
+  for (const auto& [radio, warned] : {std::pair{r150, true}, {r250, true}, {r125, false}, {r250, true}}) {
+    Click(radio);
+    EXPECT_EQ(Notice(kTooLargeText), warned) << radio.control;
+    EXPECT_EQ(GetControlProperty(NoticeLabel, kPropVisible).Flag(), warned) << radio.control;
+  }
+  // Apply works with the warning up; a failure notice then stands whatever is selected.
+  exitCodes = {5};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return Notice(kFailureText); }, 10000));
+  ASSERT_TRUE(PumpUntil([] { return !state().applying; }));
+  Click(r125);
+  Click(r150);
+  EXPECT_TRUE(Notice(kFailureText));
+  // The done notice stands too.
+  exitCodes = {0, 0};
+  Click(ApplyButton);
+  ASSERT_TRUE(PumpUntil([] { return state().applied; }, 10000));
+  Click(r250);
+  EXPECT_TRUE(Notice(kNoticeText));
+
+  // Another user than the one signed in is told so, whatever is selected.
+  ResetWindowServiceForTesting();
+  state() = ToolState{};
+  {
+    api::ScopedOverride<api::types::GetShellWindow_t> shell{api::GetShellWindow, &DesktopAsShell};
+    api::ScopedOverride<api::types::EqualSid_t> sids{api::EqualSid, &DifferentSids};
+    OpenTool();
+  }
+  Click(r250);
+  EXPECT_TRUE(Notice(kOtherUserText));
+}
 }  // namespace
 }  // namespace quorlin::app
