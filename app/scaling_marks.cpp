@@ -24,15 +24,10 @@ using namespace platform;
 
 namespace {
 
-// One badge: a picture box the layer draws into the form's picture, and a plain static at the same
-// place that carries the badge's text for screen readers. The form is layered, so the static paints
-// nothing on screen; without SS_NOTIFY it lets every click through.
-struct BadgeWindows {
-  HWND picture = nullptr;
-  HWND text = nullptr;
-};
-BadgeWindows currentBadge;
-BadgeWindows waitingBadge;
+// The picture box of each badge, which the layer draws into the form's picture. Its window text is
+// the badge's text, what a screen reader reads for it (empty while it shows no badge).
+HWND currentBadge = nullptr;
+HWND waitingBadge = nullptr;
 
 // A window made for an earlier main window is gone with it (a handle may even have been reused).
 bool ChildOf(HWND child, HWND form) { return child != nullptr && api::IsWindow(child) && api::GetParent(child) == form; }
@@ -65,36 +60,28 @@ std::vector<DisplaySize> ConnectedDisplays() {
   return displays;
 }
 
-void ShowBadge(BadgeWindows& badge, std::optional<DpiLevel> level, skin::ImageResource picture, int width,
+void ShowBadge(HWND& badge, std::optional<DpiLevel> level, skin::ImageResource picture, int width,
                const char* text) {
   const HWND form = WindowHandle(MainWindow);
   if (form == nullptr) return;
   skin::PictureBox box;
-  if (!ChildOf(badge.picture, form)) {
-    badge.picture = box.CreatePicture(form, 0, 0, width, kBadgeHeight);
+  if (!ChildOf(badge, form)) {
+    badge = box.CreatePicture(form, 0, 0, width, kBadgeHeight);
     // Disabled, it takes no click: one on the badge goes to the radio or drags the form, as
     // beside it.
-    if (badge.picture != nullptr) api::EnableWindow(badge.picture, FALSE);
+    if (badge != nullptr) api::EnableWindow(badge, FALSE);
   }
-  if (!ChildOf(badge.text, form)) {
-    badge.text = api::CreateWindowExW(0, L"Static", Widen(text).c_str(), WS_CHILD | SS_LEFT, 0, 0, width,
-                                      kBadgeHeight, form, nullptr, nullptr, nullptr);
-  }
-  if (badge.picture == nullptr || !box.Attach(badge.picture)) return;
+  if (badge == nullptr || !box.Attach(badge)) return;
   if (!level) {
     box.SetPicture(nullptr);  // draws nothing
-    if (badge.text != nullptr) api::ShowWindow(badge.text, SW_HIDE);
+    api::SetWindowTextW(badge, L"");
     return;
   }
   const BadgeSpot spot = BadgeSpotOf(*level);
   // Below the radios in the z-order, as made: a click on a badge inside a radio's button selects it.
-  constexpr UINT kMoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-  api::SetWindowPos(badge.picture, nullptr, spot.left, spot.top, 0, 0, kMoveOnly);
+  api::SetWindowPos(badge, nullptr, spot.left, spot.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   box.SetPicture(Picture(picture));
-  if (badge.text != nullptr) {
-    api::SetWindowPos(badge.text, nullptr, spot.left, spot.top, 0, 0, kMoveOnly);
-    api::ShowWindow(badge.text, SW_SHOWNA);
-  }
+  api::SetWindowTextW(badge, Widen(text).c_str());
 }
 
 }  // namespace

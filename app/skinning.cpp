@@ -66,8 +66,11 @@ void DressMainWindow() {
   skin.form.Attach(platform::WindowHandle(MainWindow));
   ShowBackground(state().applied ? resources::DoneBackground() : resources::IntroBackground());
   // One status picture box serves every dressing: a new one per restore would only pile up windows.
-  if (statusBoxWindow == nullptr || !platform::api::IsWindow(statusBoxWindow))
+  if (statusBoxWindow == nullptr || !platform::api::IsWindow(statusBoxWindow)) {
     statusBoxWindow = skin.statusBox.CreatePicture(platform::WindowHandle(MainWindow), 53, 427, 530, 48);
+    // It shows a picture only: a screen reader finds it nameless, not named with the layer's own text.
+    if (statusBoxWindow != nullptr) platform::api::SetWindowTextW(statusBoxWindow, L"");
+  }
   ShowStartupSelection();
   ShowLevelBadges();
   if (platform::WindowHandle(ApplyButton) != nullptr) {

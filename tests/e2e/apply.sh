@@ -97,6 +97,7 @@ BADGE=near:eaa254:45
 check_ge "done: the \"当前\" badge stays below the 100 % caption" 200 "$(count_in "$E2E_OUT/done.png" 76 434 30 14 "$BADGE")"
 check_eq "before Apply no level waited" 0 "$(count_in "$E2E_OUT/before.png" 404 434 40 14 "$BADGE")"
 check_ge "done: the \"待生效\" badge below the 150 % caption" 30 "$(count_in "$E2E_OUT/done.png" 404 434 40 14 "$BADGE")"
+check_eq "done: a screen reader finds both badges by their texts" "当前|待生效|" "$(badge_names)"
 
 # A restore from the minimised state keeps the done state (the user can still log off).
 winctl minimize Quorlin >/dev/null

@@ -394,10 +394,16 @@ check_controls() { # WHEN CHECKED
     marks+="$(field "$line" checked)"
   done
   check_eq "$when: the five level radios are radio buttons" "radio radio radio radio radio " "$types"
+  # Picture boxes have no caption: none is read out with the layer's own text for them.
+  check_eq "$when: controls named with the picture boxes' inner text" 0 "$(grep -c 'name=Zephel' <<<"$listing")"
   local want=00000
   want=${want:0:$((checked - 101))}1${want:$((checked - 100))}
   check_eq "$when: checked states of the radios 100 % to 250 %" "$want" "$marks"
 }
+
+# The names of the main window's shown picture boxes that have one: the badges' texts, sorted.
+badge_names() { winctl controls Quorlin | awk '/ parent=main id=0 class=Static / && / visible=1 / && !/ name=$/ {
+  sub(/.* name=/, ""); print }' | LC_ALL=C sort | tr '\n' '|'; }
 
 # Checks a screenshot PNG for the tool's window at X,Y: the version label shows in light grey,
 # no pixel of the window area has the overlay's key grey, and the main window shows beneath.

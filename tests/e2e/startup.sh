@@ -55,6 +55,7 @@ for dpi in 96 144; do
   check_ge "session at $dpi dpi: the 100 % radio is selected" 150 "$(in_window "$shot" 51 413 22 22 "$AMBER")"
   check_eq "session at $dpi dpi: the 150 % radio is not" 0 "$(in_window "$shot" 378 413 22 22 "$AMBER")"
   check_eq "session at $dpi dpi: no warning at 100 %" 0 "$(notice "$shot")"
+  check_eq "session at $dpi dpi: a screen reader finds the one badge by its text" "当前|" "$(badge_names)"
   if ((dpi == 96)); then
     click_at $((WIN_X + 243)) $((WIN_Y + 424)) # 125 %
     shot_stable "$E2E_OUT/select-125.png"
