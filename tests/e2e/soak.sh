@@ -532,13 +532,6 @@ measure() {
       if [[ -z ${M[$key]:-} ]] || ((value < M[$key])); then M[$key]=$value; fi
     done
     M[gdi_kinds]=$(field "$line" gdi_kinds)
-    value=$(sed -n 's/.*\(^\|,\)41:\([0-9]*\).*/\2/p' <<<"${M[gdi_kinds]}")
-    value=${value:-0}
-    if [[ ${M[gdi_table]:-} =~ ^[0-9]+$ ]]; then
-      local other=$(($(field "$line" gdi_table) - value))
-      if [[ -z ${M[gdi_other]:-} ]] || ((other < M[gdi_other])); then M[gdi_other]=$other; fi
-      if [[ -z ${M[memdc]:-} ]] || ((value < M[memdc])); then M[memdc]=$value; fi
-    fi
     sleep 0.5
   done
   procstat props Quorlin >"$E2E_OUT/props-$label.txt"
@@ -657,14 +650,12 @@ for key in private committed; do
   check_le "$key bytes after the soak (baseline ${BASE[$key]} + 1 % + 256 KiB)" \
     $((BASE[$key] + BASE[$key] / 100 + 256 * 1024)) "${M[$key]}"
 done
-# Memory DCs (Wine's object type 41, counted apart by measure) come and go while the tool is idle:
-# readings of one run moved between 1 and 3 with no action between them (a bitmap drawn into by GDI+
-# holds one while it lives, and which composition bitmap is alive depends on the moment). They get a
-# bound instead: a DC leaked per frame or per action would be hundreds after the soak. Every other
-# kind must not grow at all.
-check_le "GDI objects other than memory DCs after the soak (kinds at the end: ${M[gdi_kinds]})" \
-  "${BASE[gdi_other]}" "${M[gdi_other]}"
-check_le "memory DCs after the soak (baseline ${BASE[memdc]})" 4 "${M[memdc]}"
+# The GDI objects Wine and GDI+ make and free by themselves while the tool is idle (memory DCs,
+# regions) moved the count by up to 2 between idle readings here, with no action between them. So 2
+# objects more are allowed: a leak of one object per action or per frame would leave dozens to
+# thousands after the soak; a single leak of one or two objects goes unseen here.
+check_le "GDI objects after the soak (kinds at the baseline: ${BASE[gdi_kinds]}; at the end: ${M[gdi_kinds]})" \
+  $((BASE[gdi_table] + 2)) "${M[gdi_table]}"
 check_le "windows of the process after the soak" "${BASE[windows]}" "${M[windows]}"
 check_le "window properties after the soak" "${BASE[props]}" "${M[props]}"
 if ((M[props] > BASE[props])); then # which windows gained which properties
