@@ -47,7 +47,6 @@
   /* user32 */                           \
   X(User32, BeginPaint)                  \
   X(User32, CallNextHookEx)              \
-  X(User32, CallWindowProcA)             \
   X(User32, CallWindowProcW)             \
   X(User32, CreateCaret)                 \
   X(User32, CreateWindowExA)             \

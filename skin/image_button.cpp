@@ -169,8 +169,7 @@ LRESULT CALLBACK ButtonChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     StoreState(hwnd, *state);
     ComposeForm(api::GetParent(hwnd));
   }
-  const LRESULT result = previous == nullptr ? api::DefWindowProcW(hwnd, message, wParam, lParam)
-                                             : api::CallWindowProcW(previous, hwnd, message, wParam, lParam);
+  const LRESULT result = CallProcedure(previous, hwnd, message, wParam, lParam);
   // The focus cues have just been shown or hidden (the form told its children): the focused button
   // gains or loses its ring.
   if (message == WM_UPDATEUISTATE && ReadProperty(hwnd, property::kIsFocus) != 0) {

@@ -37,11 +37,14 @@ void Subclass(HWND hwnd, WNDPROC procedure) {
   SetLayerProp(hwnd, property::kWndProc, reinterpret_cast<HANDLE>(previous));
 }
 
+LRESULT CallProcedure(WNDPROC procedure, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return procedure == nullptr ? api::DefWindowProcW(hwnd, message, wParam, lParam)
+                              : api::CallWindowProcW(procedure, hwnd, message, wParam, lParam);
+}
+
 LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kWndProc));
-  // Without a kept procedure the window still needs default handling (creation, destruction).
-  return previous == nullptr ? api::DefWindowProcW(hwnd, message, wParam, lParam)
-                             : api::CallWindowProcW(previous, hwnd, message, wParam, lParam);
+  return CallProcedure(reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, property::kWndProc)), hwnd, message, wParam,
+                       lParam);
 }
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

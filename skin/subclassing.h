@@ -10,6 +10,10 @@ namespace quorlin::skin {
 // that already has that property keeps its chain.
 void Subclass(HWND hwnd, WNDPROC procedure);
 
+// Passes a message on to `procedure`, or to the default handling when there is none (creation and
+// destruction still need it).
+LRESULT CallProcedure(WNDPROC procedure, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Passes a message on to the procedure kept in "PngControl_WndProc".
 LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -3,6 +3,7 @@
 #include "platform/win_api.h"
 #include "skin/composition.h"
 #include "skin/control_properties.h"
+#include "skin/subclassing.h"
 #include "skin/window_properties.h"
 
 namespace quorlin::skin {
@@ -44,8 +45,7 @@ LRESULT CALLBACK TextBoxChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     FocusForm = nullptr;
   }
 
-  const LRESULT result = previous != nullptr ? api::CallWindowProcW(previous, hwnd, message, wParam, lParam)
-                                             : api::DefWindowProcW(hwnd, message, wParam, lParam);
+  const LRESULT result = CallProcedure(previous, hwnd, message, wParam, lParam);
   if (ChangesTheLook(message)) ComposeForm(api::GetParent(hwnd));
   return result;
 }
