@@ -84,6 +84,6 @@ void DressMainWindow() {
   skin.form.RefreshForm();
 }
 
-void OnRefreshTick() { skinObjects().form.RefreshForm(); }
+void OnRefreshTick() { skinObjects().form.RefreshOnTick(); }
 
 }  // namespace quorlin::app

@@ -163,6 +163,7 @@
   /* GdiPlus.dll (flat API) */           \
   X(GdiPlus, GdipBitmapLockBits)         \
   X(GdiPlus, GdipBitmapUnlockBits)       \
+  X(GdiPlus, GdipCloneImage)             \
   X(GdiPlus, GdipCreateBitmapFromHBITMAP) \
   X(GdiPlus, GdipCreateBitmapFromScan0)  \
   X(GdiPlus, GdipCreateBitmapFromStream) \

@@ -5,11 +5,10 @@
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/caret.h"
-#include "skin/frame_buffers.h"
+#include "skin/frame_surface.h"
 #include "skin/frame_memo.h"
 #include "skin/image_button.h"
 #include "skin/logic/placement.h"
-#include "skin/pixel_copy.h"
 #include "skin/skin_control.h"
 #include "skin/text_box.h"
 #include "skin/text_drawing.h"
@@ -58,25 +57,18 @@ ChildPlace PlaceOf(HWND form, HWND child) {
   return place;
 }
 
-Placement PlacePicture(HWND control, SkinImage picture, Extent extent) {
+Placement PlacePicture(int backType, SkinImage picture, Extent extent) {
   Gdiplus::REAL width = 0;
   Gdiplus::REAL height = 0;
   api::GdipGetImageDimension(picture, &width, &height);
-  return PlaceImage(static_cast<int>(ReadProperty(control, property::kBackType)), width, height, extent.width,
-                    extent.height);
+  return PlaceImage(backType, width, height, extent.width, extent.height);
 }
 
-bool HasColor(HWND control, const char* name) {
-  return static_cast<std::int32_t>(ReadProperty(control, name)) != -1;
-}
+// A text box colour of -1 is none: nothing is filled or framed.
+bool HasColor(std::intptr_t color) { return static_cast<std::int32_t>(color) != -1; }
 
-Gdiplus::ARGB PropertyArgb(HWND control, const char* colorName, const char* alphaName) {
-  return ColorToArgb(static_cast<std::uint32_t>(ReadProperty(control, colorName)),
-                     static_cast<std::uint32_t>(ReadProperty(control, alphaName)));
-}
-
-bool Present(HWND form, SkinImage image, bool showCaret);
 void ComposeFrom(HWND form, FrameRecord record);
+void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics);
 
 // The procedure a skinned child of a layered form runs with once the composition draws it.
 WNDPROC LayeredModeProcedure(ControlType type) {
@@ -147,7 +139,8 @@ void PaintControl(HWND control, HDC dc, SkinImage picture) {
       if (owner) api::GdipDrawImageRectI(graphics.get(), owner.get(), 0, 0, extent.width, extent.height);
     }
     if (picture != nullptr) {
-      const ImageRect rect = PlacePicture(control, picture, extent).destination;
+      const ImageRect rect =
+        PlacePicture(static_cast<int>(ReadProperty(control, property::kBackType)), picture, extent).destination;
       api::GdipDrawImageRect(graphics.get(), picture, rect.x, rect.y, rect.width, rect.height);
     }
   }  // the graphics is gone before its pixels are copied out
@@ -164,59 +157,56 @@ void ComposeForm(HWND form) {
 
 namespace {
 
-// Composes and presents what `record` (taken a moment ago) says the form is drawn from; the record
-// is remembered once the picture is on screen.
+// Pushes the surface's picture to the layered window 1:1 with per-pixel alpha; true when the system
+// took it.
+bool Show(HWND form, HDC windowDc, const SurfaceLease& surface, Extent extent) {
+  SIZE size{extent.width, extent.height};
+  POINT origin{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  return api::UpdateLayeredWindow(form, windowDc, nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA) !=
+         FALSE;
+}
+
+// Composes what `record` (taken a moment ago) says the form is drawn from straight into the
+// presentation surface and presents it; the record is remembered once the picture is on screen.
 void ComposeFrom(HWND form, FrameRecord record) {
   const Extent extent = WindowExtent(form);
-
-  // Build: a fully transparent ARGB bitmap of the form's extent (the last one given back is
-  // reused: it is cleared below unless the background covers every pixel).
-  CompositionBitmap taken = TakeCompositionBitmap(extent.width, extent.height);
-  UniqueImage composition = std::move(taken.image);
-  if (!composition) return;
-  auto* bitmap = static_cast<Gdiplus::GpBitmap*>(composition.get());
+  WindowDc windowDc = WindowDc::ForWindow(form);
+  const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
+  if (surface.dc() == nullptr) return;
 
   // Background: stretched over the whole form whatever its own size. An opaque one of the form's
-  // own size is copied in pixel for pixel before any drawing starts: onto the empty bitmap that is
-  // exactly what the draw gives, without resampling and blending 800 x 540 pixels.
+  // own size is copied in pixel for pixel: exactly what the draw gives, without resampling and
+  // blending 800 x 540 pixels. Otherwise the surface starts fully transparent, as a new one.
   SkinImage background = ReadImageProperty(form, property::kBackImage);
-  Gdiplus::REAL width = 0;
-  Gdiplus::REAL height = 0;
-  api::GdipGetImageDimension(composition.get(), &width, &height);
-  const bool backgroundCopied =
-      background != nullptr &&
-      CopyOpaqueBackground(bitmap, background, static_cast<int>(width), static_cast<int>(height));
-  if (!taken.clean && !backgroundCopied &&
-      !ClearBitmap(bitmap, static_cast<int>(width), static_cast<int>(height))) {
-    return;
-  }
+  const bool backgroundCopied = surface.CopyOpaque(background);
+  if (!backgroundCopied) surface.Clear();
   {
     UniqueGraphics graphics;
-    api::GdipGetImageGraphicsContext(composition.get(), graphics.Put());
+    api::GdipGetImageGraphicsContext(surface.bitmap(), graphics.Put());
     if (!graphics) return;
     if (background != nullptr && !backgroundCopied)
-      api::GdipDrawImageRect(graphics.get(), background, 0, 0, width, height);
-
+      api::GdipDrawImageRect(graphics.get(), background, 0, 0, static_cast<Gdiplus::REAL>(extent.width),
+                             static_cast<Gdiplus::REAL>(extent.height));
     // The skinned children, in z-order (a later one is drawn over an earlier one), as the record
     // found them a moment ago on this thread: one walk over the children per frame.
-    for (HWND child : record.children) DrawChild(form, child, graphics.get());
+    for (const ChildLook& child : record.children) DrawChild(form, child, graphics.get());
+  }  // drawn through before the pixels are presented
+
+  // Only a picture the system took counts as shown: after a failure the next refresh tries again.
+  if (!Show(form, windowDc.get(), surface, extent)) {
+    ForgetShown(form);  // the screen may show anything older
+    return;
   }
-
-  const bool presented = Present(form, composition.get(), false);
-
-  // Keep or dispose: the focus form's last composition stays for the caret to blink on.
+  // The focus form's picture is kept for the caret to blink on.
   const bool kept = form == FocusForm;
   if (kept) {
+    Gdiplus::GpImage* copy = nullptr;
+    api::GdipCloneImage(surface.bitmap(), &copy);
     UniqueImage previous(FocusComposition);
-    FocusComposition = composition.Release();
-  } else {
-    GiveBackComposition(std::move(composition));
+    FocusComposition = copy;
   }
-  if (presented) {
-    NoteShown(form, std::move(record), kept);
-  } else {
-    ForgetShown(form);  // the screen may show anything older
-  }
+  NoteShown(form, std::move(record), kept && FocusComposition != nullptr);
 }
 
 }  // namespace
@@ -254,33 +244,28 @@ void DrawFocusRing(Gdiplus::GpGraphics* graphics, const ChildPlace& place) {
   FillFrame(graphics, 0xFFFFFFFF, x - 2, y - 2, w + 4, h + 4, 2);
 }
 
-}  // namespace
-
-// Every window property read here is also in the digest a refresh compares (frame_memo.cpp).
-void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
-  const ControlType type = ControlTypeOf(child);
+// Draws one skinned child at its place on the form from what its properties held when the frame
+// record was taken, with a focus ring around an image button that has the keyboard focus while the
+// form shows focus cues.
+void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics) {
+  const HWND child = look.hwnd;
   const ChildPlace place = PlaceOf(form, child);
   const auto px = static_cast<float>(place.corner.x);
   const auto py = static_cast<float>(place.corner.y);
   const auto w = static_cast<float>(place.extent.width);
   const auto h = static_cast<float>(place.extent.height);
-  const bool textBox = type == ControlType::TextBox;
-  SkinImage picture = nullptr;
-  if (type == ControlType::ImageButton) {
-    picture = StateImage(child);
-  } else if (type == ControlType::PictureBox || textBox) {
-    picture = ReadImageProperty(child, property::kBackImage);
-  }
+  const bool textBox = look.type == ControlType::TextBox;
+  SkinImage picture = look.type == ControlType::None ? nullptr : look.picture;
 
-  if (textBox && HasColor(child, property::kBackColor)) {
+  if (textBox && HasColor(look.backColor)) {
     Gdiplus::GpSolidFill* fill = nullptr;
-    api::GdipCreateSolidFill(PropertyArgb(child, property::kBackColor, property::kBackAlpha), &fill);
+    api::GdipCreateSolidFill(ColorToArgb(static_cast<std::uint32_t>(look.backColor), static_cast<std::uint32_t>(look.backAlpha)), &fill);
     UniqueGpBrush brush(fill);
     if (brush) api::GdipFillRectangle(graphics, brush.get(), px, py, w, h);
   }
 
   if (picture != nullptr) {
-    const Placement placement = PlacePicture(child, picture, place.extent);
+    const Placement placement = PlacePicture(static_cast<int>(look.backType), picture, place.extent);
     if (placement.cropped) {
       // Only the part that fits, pixel for pixel. An explicit destination size keeps the draw
       // 1:1 whatever resolution the picture file declares.
@@ -293,9 +278,9 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
     }
   }
 
-  if (textBox && HasColor(child, property::kOrderColor)) {
+  if (textBox && HasColor(look.orderColor)) {
     Gdiplus::GpPen* pen = nullptr;
-    api::GdipCreatePen1(PropertyArgb(child, property::kOrderColor, property::kOrderAlpha), 1.0f,
+    api::GdipCreatePen1(ColorToArgb(static_cast<std::uint32_t>(look.orderColor), static_cast<std::uint32_t>(look.orderAlpha)), 1.0f,
                         Gdiplus::UnitWorld, &pen);
     UniquePen owner(pen);
     if (owner) api::GdipDrawRectangle(graphics, owner.get(), px, py, w, h);
@@ -303,44 +288,7 @@ void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics) {
 
   if (textBox) DrawBoxText(graphics, child, place.corner.x, place.corner.y, place.extent.width, place.extent.height);
 
-  // The focus is read from the button's own property, which its procedure keeps, only once the
-  // form shows focus cues: a mouse user's picture costs no property look-up more.
-  if (type == ControlType::ImageButton && FocusCuesShown(form) && ReadProperty(child, property::kIsFocus) != 0)
-    DrawFocusRing(graphics, place);
-}
-
-namespace {
-
-// Pushes the picture to the layered window; true when the system took it.
-bool Present(HWND form, SkinImage image, bool showCaret) {
-  if (!api::IsWindow(form) || api::IsIconic(form) || image == nullptr) return false;
-  const Extent extent = WindowExtent(form);
-  WindowDc windowDc = WindowDc::ForWindow(form);
-  // A 32-bit bottom-up DIB section of the form's extent in a memory DC.
-  const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
-  if (surface.dc() == nullptr) return false;
-  // Without a caret the picture is copied into the surface; a draw is needed only to add the caret,
-  // and it goes onto a fully transparent surface, as onto a new one.
-  if (showCaret || !CopyToSurface(image, surface.bits(), extent.width, extent.height)) {
-    surface.Clear();
-    UniqueGraphics graphics;
-    api::GdipCreateFromHDC(surface.dc(), graphics.Put());
-    if (!graphics) return false;
-    UINT width = 0;
-    UINT height = 0;
-    api::GdipGetImageWidth(image, &width);
-    api::GdipGetImageHeight(image, &height);
-    // With an explicit size: a draw without one would be scaled by the DC's resolution.
-    api::GdipDrawImageRectI(graphics.get(), image, 0, 0, static_cast<INT>(width), static_cast<INT>(height));
-    if (showCaret) DrawCaret(form, FocusTextBox, graphics.get());
-  }
-
-  SIZE size{extent.width, extent.height};
-  POINT origin{0, 0};
-  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  // Only a picture the system took counts as shown: after a failure the next refresh tries again.
-  return api::UpdateLayeredWindow(form, windowDc.get(), nullptr, &size, surface.dc(), &origin, 0, &blend,
-                                  ULW_ALPHA) != FALSE;
+  if (look.focusRing) DrawFocusRing(graphics, place);
 }
 
 }  // namespace
@@ -348,7 +296,28 @@ bool Present(HWND form, SkinImage image, bool showCaret) {
 // A picture other than the form's composition (the caret over it) is shown now: the next refresh
 // composes.
 void PresentLayered(HWND form, SkinImage image, bool showCaret) {
-  if (Present(form, image, showCaret)) ForgetShown(form);
+  if (!api::IsWindow(form) || api::IsIconic(form) || image == nullptr) return;
+  const Extent extent = WindowExtent(form);
+  WindowDc windowDc = WindowDc::ForWindow(form);
+  const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
+  if (surface.dc() == nullptr) return;
+  surface.Clear();
+  {
+    UniqueGraphics graphics;
+    api::GdipGetImageGraphicsContext(surface.bitmap(), graphics.Put());
+    if (!graphics) return;
+    UINT width = 0;
+    UINT height = 0;
+    api::GdipGetImageWidth(image, &width);
+    api::GdipGetImageHeight(image, &height);
+    // Copied, not blended over what the last presentation left; with an explicit size, as a draw
+    // without one would be scaled by the picture's resolution.
+    api::GdipSetCompositingMode(graphics.get(), Gdiplus::CompositingModeSourceCopy);
+    api::GdipDrawImageRectI(graphics.get(), image, 0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    api::GdipSetCompositingMode(graphics.get(), Gdiplus::CompositingModeSourceOver);
+    if (showCaret) DrawCaret(form, FocusTextBox, graphics.get());
+  }
+  if (Show(form, windowDc.get(), surface, extent)) ForgetShown(form);
 }
 
 bool DrawFormBackground(HWND form, HDC dc, const RECT& area) {
@@ -408,16 +377,20 @@ bool LayeredForm::LoadBackground(ImageResource resource) {
   return false;
 }
 
-void LayeredForm::RefreshForm() {
+void LayeredForm::RefreshForm() { Refresh(false); }
+
+void LayeredForm::RefreshOnTick() { Refresh(true); }
+
+void LayeredForm::Refresh(bool periodic) {
   if (!api::IsWindow(hwnd_) || api::IsIconic(hwnd_)) return;  // nothing is composed while minimised
   // Nothing changed since the shown picture was composed: no child can need its layered-mode
   // procedure either (a new one, or a new subclass, is a change).
-  if (ShowsCurrentFrame(hwnd_)) return;
+  if (ShowsCurrentFrame(hwnd_, periodic)) return;
   // One walk over the children finds what the composition draws and which children switch.
   FrameRecord record = TakeFrameRecord(hwnd_);
-  for (HWND child : record.children) SwitchToLayeredMode(child, ControlTypeOf(child));
+  for (const ChildLook& child : record.children) SwitchToLayeredMode(child.hwnd, child.type);
   // Installing the layered-mode procedures writes only the layer's bookkeeping properties, which
-  // draw nothing and are not in the record's digest: the record still describes the picture.
+  // draw nothing and are not in the record: the record still describes the picture.
   record.changes = ChangeCount();
   ComposeFrom(hwnd_, std::move(record));
 }

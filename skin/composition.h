@@ -26,10 +26,6 @@ void PaintControl(HWND control, HDC dc, SkinImage picture);
 // forced full composition. RefreshForm composes only when something changed (frame_memo.h).
 void ComposeForm(HWND form);
 
-// Draws one skinned child at its place on the form, with a focus ring around an image button that
-// has the keyboard focus while the form shows focus cues.
-void DrawChild(HWND form, HWND child, Gdiplus::GpGraphics* graphics);
-
 // Whether the form shows focus cues: not before the keyboard has been used in it (UISF_HIDEFOCUS).
 bool FocusCuesShown(HWND form);
 
@@ -69,7 +65,12 @@ class LayeredForm final {
   virtual bool IsAlive();                              // slot 8
   virtual LRESULT SendToControl(UINT message, WPARAM wParam, LPARAM lParam);  // slot 9
 
+  // RefreshForm for a timer that refreshes many times a second: properties written by other code
+  // with SetPropA itself are looked for at most every kRereadPeriodMs (frame_memo.h).
+  void RefreshOnTick();
+
  private:
+  void Refresh(bool periodic);
   HWND hwnd_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
 #include "skin/frame_memo.h"
 
-#include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/win_api.h"
@@ -12,26 +12,20 @@ namespace {
 
 std::uint64_t changes = 1;  // window thread only, like the whole layer
 
-// What the form showed last, kept on the form itself, made by its first composition. Like
-// the rest of the layer's per-window state it is not released with the window. Written with
-// SetPropA itself: it is no change of the picture.
-constexpr char kShownProperty[] = "Zephel_LastFrame";
-
+// What a form showed last, made by its first composition.
 struct Shown {
   bool valid = false;
   FrameRecord record;
   std::uint64_t keptSerial = 0;  // serial of the FocusComposition it left, 0 if none
+  std::uint32_t readAt = 0;      // GetTickCount() when its properties were last read
 };
-
-Shown* ShownOf(HWND form) { return static_cast<Shown*>(api::GetPropA(form, kShownProperty)); }
-
-// Made before the form's properties are read for the first time, so that it is among them. Null
-// only when the window cannot take the property; then every refresh simply composes.
-Shown* EnsureShown(HWND form) {
-  if (Shown* shown = ShownOf(form)) return shown;
-  auto made = std::make_unique<Shown>();
-  if (!api::SetPropA(form, kShownProperty, made.get())) return nullptr;
-  return made.release();
+std::unordered_map<HWND, Shown>& shownForms() {
+  static std::unordered_map<HWND, Shown> forms;
+  return forms;
+}
+Shown* ShownOf(HWND form) {
+  auto it = shownForms().find(form);
+  return it == shownForms().end() ? nullptr : &it->second;
 }
 
 // The bitmap most recently handed over as FocusComposition, and its serial: another form's
@@ -58,6 +52,7 @@ bool ChangesTheLook(const CWPSTRUCT& sent) {
     case WM_SETFONT:
     case WM_ENABLE:
     case WM_STYLECHANGED:
+    case WM_UPDATEUISTATE:  // focus cues shown or hidden
     case WM_DESTROY:
       return true;
     case WM_COMMAND:
@@ -82,11 +77,6 @@ bool WatchThisThread() {
   return watched;
 }
 
-std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
-  hash ^= value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
-  return hash * 0x100000001B3ull;
-}
-
 // A picture of its control's own size is drawn the same by every back type: stretched, fitted and
 // at natural size it covers the control exactly.
 bool FillsItsControl(HWND control, SkinImage picture) {
@@ -99,32 +89,27 @@ bool FillsItsControl(HWND control, SkinImage picture) {
          height == static_cast<Gdiplus::REAL>(rect.bottom - rect.top);
 }
 
-// What the composition reads from window properties: the form's background and, for each skinned
-// child, its type, back type and picture, and a text box's colours. Whatever code in the process
-// wrote them, with the layer or with SetPropA itself, a changed value changes the digest. Each read
-// is a round trip to the server under Wine, so only these are read (listing every property of a
-// window there asks the server again for each name).
-std::uint64_t PropertyDigest(HWND form, const std::vector<HWND>& children) {
-  std::uint64_t digest = Mix(0, reinterpret_cast<std::uintptr_t>(ReadImageProperty(form, property::kBackImage)));
-  const bool cues = FocusCuesShown(form);  // a button's focus is drawn (and read) only then
-  digest = Mix(digest, cues ? 1 : 0);
-  for (HWND child : children) {
-    const ControlType type = ControlTypeOf(child);
-    digest = Mix(digest, static_cast<std::uint64_t>(type));
-    if (cues && type == ControlType::ImageButton)
-      digest = Mix(digest, static_cast<std::uint64_t>(ReadProperty(child, property::kIsFocus)));
-    const SkinImage picture = type == ControlType::ImageButton ? StateImage(child)
-                                                                : ReadImageProperty(child, property::kBackImage);
-    digest = Mix(digest, reinterpret_cast<std::uintptr_t>(picture));
-    if (picture != nullptr && !FillsItsControl(child, picture))
-      digest = Mix(digest, static_cast<std::uint64_t>(ReadProperty(child, property::kBackType)));
-    if (type != ControlType::TextBox) continue;
-    for (const char* name : {property::kTextColor, property::kBackColor, property::kBackAlpha, property::kOrderColor,
-                             property::kOrderAlpha}) {
-      digest = Mix(digest, static_cast<std::uint64_t>(ReadProperty(child, name)));
-    }
+// Whatever code in the process wrote them, with the layer or with SetPropA itself, these are the
+// values drawn. Each read is a round trip to the server under Wine, so only these are read (listing
+// every property of a window there asks the server again for each name).
+ChildLook LookOf(HWND child, bool cues) {
+  ChildLook look;
+  look.hwnd = child;
+  look.type = ControlTypeOf(child);
+  const bool button = look.type == ControlType::ImageButton;
+  look.picture = button ? StateImage(child) : ReadImageProperty(child, property::kBackImage);
+  if (look.picture != nullptr && !FillsItsControl(child, look.picture))
+    look.backType = ReadProperty(child, property::kBackType);
+  // A button's focus is drawn (and read) only while the form shows focus cues.
+  look.focusRing = cues && button && ReadProperty(child, property::kIsFocus) != 0;
+  if (look.type == ControlType::TextBox) {
+    look.textColor = ReadProperty(child, property::kTextColor);
+    look.backColor = ReadProperty(child, property::kBackColor);
+    look.backAlpha = ReadProperty(child, property::kBackAlpha);
+    look.orderColor = ReadProperty(child, property::kOrderColor);
+    look.orderAlpha = ReadProperty(child, property::kOrderAlpha);
   }
-  return digest;
+  return look;
 }
 
 }  // namespace
@@ -136,38 +121,39 @@ void NoteChange() { ++changes; }
 FrameRecord TakeFrameRecord(HWND form) {
   FrameRecord record;
   record.changes = ChangeCount();  // first: a change while the rest is read counts
-  EnsureShown(form);
   const DWORD thread = api::GetCurrentThreadId();
   record.watched = WatchThisThread() && api::GetWindowThreadProcessId(form, nullptr) == thread;
+  record.background = ReadImageProperty(form, property::kBackImage);
+  const bool cues = FocusCuesShown(form);
   record.firstChild = api::GetWindow(form, GW_CHILD);
   for (HWND child = record.firstChild; child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
-    if (ControlTypeOf(child) == ControlType::None) continue;
-    record.children.push_back(child);
+    ChildLook look = LookOf(child, cues);
+    if (look.type == ControlType::None) continue;
+    record.children.push_back(look);
     // The watch sees only this thread's windows.
     if (api::GetWindowThreadProcessId(child, nullptr) != thread) record.watched = false;
   }
-  record.properties = PropertyDigest(form, record.children);
   return record;
 }
 
 void NoteShown(HWND form, FrameRecord record, bool kept) {
-  Shown* shown = ShownOf(form);
-  if (shown == nullptr) return;
   if (kept) {
     keptImage = FocusComposition;
     ++keptSerial;
   }
-  shown->valid = record.watched;
-  shown->record = std::move(record);
-  shown->keptSerial = kept ? keptSerial : 0;
+  Shown& shown = shownForms()[form];
+  shown.valid = record.watched;
+  shown.record = std::move(record);
+  shown.keptSerial = kept ? keptSerial : 0;
+  shown.readAt = api::GetTickCount();
 }
 
 void ForgetShown(HWND form) {
   if (Shown* shown = ShownOf(form)) shown->valid = false;
 }
 
-bool ShowsCurrentFrame(HWND form) {
-  const Shown* shown = ShownOf(form);
+bool ShowsCurrentFrame(HWND form, bool periodic) {
+  Shown* shown = ShownOf(form);
   if (shown == nullptr || !shown->valid || shown->record.changes != ChangeCount()) return false;
   // The focus form's refresh leaves its composition as FocusComposition for the caret: only the
   // bitmap that this form's last composition handed over will do.
@@ -175,14 +161,21 @@ bool ShowsCurrentFrame(HWND form) {
       (shown->keptSerial == 0 || shown->keptSerial != keptSerial || FocusComposition != keptImage)) {
     return false;
   }
+  const std::uint32_t now = api::GetTickCount();
+  if (periodic && now - shown->readAt < kRereadPeriodMs) return true;
+  shown->readAt = now;
   // What no message announces: a window set as the form's child while hidden comes first among its
-  // children, and a hidden child set elsewhere leaves the form.
-  if (api::GetWindow(form, GW_CHILD) != shown->record.firstChild) return false;
-  for (HWND child : shown->record.children) {
-    if (api::GetParent(child) != form) return false;
+  // children, a hidden child set elsewhere leaves the form, and other code writes properties.
+  const std::vector<ChildLook>& children = shown->record.children;
+  if (api::GetWindow(form, GW_CHILD) != shown->record.firstChild ||
+      ReadImageProperty(form, property::kBackImage) != shown->record.background) {
+    return false;
   }
-  // Properties written by other code, with SetPropA itself.
-  return PropertyDigest(form, shown->record.children) == shown->record.properties;
+  const bool cues = FocusCuesShown(form);
+  for (const ChildLook& look : children) {
+    if (api::GetParent(look.hwnd) != form || !(LookOf(look.hwnd, cues) == look)) return false;
+  }
+  return true;
 }
 
 }  // namespace quorlin::skin

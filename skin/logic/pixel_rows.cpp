@@ -2,21 +2,6 @@
 
 namespace quorlin::skin {
 
-bool CopyOpaqueOrClearRow(const std::uint32_t* argb, std::uint32_t* out, int width) {
-  for (int x = 0; x < width; ++x) {
-    const std::uint32_t pixel = argb[x];
-    const std::uint32_t alpha = pixel >> 24;
-    if (alpha == 0xFF) {
-      out[x] = pixel;
-    } else if (alpha == 0) {
-      out[x] = 0;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 void OpaqueRgb24RowToArgb(const std::uint8_t* bgr, std::uint32_t* out, int width) {
   for (int x = 0; x < width; ++x, bgr += 3) {
     out[x] = 0xFF000000u | std::uint32_t{bgr[2]} << 16 | std::uint32_t{bgr[1]} << 8 | bgr[0];

@@ -22,6 +22,7 @@
 #include "resources/image_resources.h"
 #include "skin/caret.h"
 #include "skin/composition.h"
+#include "skin/frame_memo.h"
 #include "skin/image_button.h"
 #include "skin/picture_box.h"
 #include "skin/skin_control.h"
@@ -30,6 +31,9 @@
 
 namespace quorlin::skin {
 namespace {
+
+DWORD fakeNow = 0;
+DWORD WINAPI FakeNow() { return fakeNow; }
 
 using test::Argb;
 using test::PresentRecorder;
@@ -546,10 +550,31 @@ TEST_F(LayerEquivalenceTest, ARefreshWithNothingChangedPresentsNothingAndAChange
   layered_.RefreshForm();
   ASSERT_EQ(presented.count(), composed + 2);
   EXPECT_EQ(presented.Pixel(corner.x + 5, corner.y + 5), 0xFF101010u);
+  {
+    // A periodic refresh looks for such a write again only once kRereadPeriodMs have passed since
+    // it last did; any other refresh looks every time.
+    DWORD& now = fakeNow;
+    now = GetTickCount();
+    api::ScopedOverride clock(api::GetTickCount, &FakeNow);
+    layered_.RefreshForm();  // reads them now: nothing changed
+    ::SetPropA(boxes_[0], property::kBackImage, Picture(0));
+    now += kRereadPeriodMs - 1;
+    layered_.RefreshOnTick();
+    EXPECT_EQ(presented.count(), composed + 2) << "trusted the change counter";
+    now += 1;
+    layered_.RefreshOnTick();
+    ASSERT_EQ(presented.count(), composed + 3) << "read the properties again";
+    EXPECT_EQ(presented.Pixel(corner.x + 5, corner.y + 5), 0xFFC03020u);
+    ::SetPropA(boxes_[0], property::kBackImage, Picture(4));
+    layered_.RefreshOnTick();
+    EXPECT_EQ(presented.count(), composed + 3);
+    layered_.RefreshForm();
+    EXPECT_EQ(presented.count(), composed + 4);
+  }
   // Made layered anew (a second Attach), the window may have lost its picture: composed again.
   ASSERT_TRUE(layered_.Attach(form()));
   layered_.RefreshForm();
-  EXPECT_EQ(presented.count(), composed + 3);
+  EXPECT_EQ(presented.count(), composed + 5);
 }
 
 // A hidden child handed away and back between two refreshes is sent nothing, but comes back at the

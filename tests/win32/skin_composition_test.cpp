@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "skin/frame_buffers.h"
+#include "skin/frame_surface.h"
 #include "skin/image_button.h"
 #include "skin/picture_box.h"
 #include "skin/skin_control.h"
