@@ -178,7 +178,7 @@ void ComposeFrom(HWND form, FrameRecord record) {
   // Background: stretched over the whole form whatever its own size. An opaque one of the form's
   // own size is copied in pixel for pixel: exactly what the draw gives, without resampling and
   // blending 800 x 540 pixels. Otherwise the surface starts fully transparent, as a new one.
-  SkinImage background = ReadImageProperty(form, property::kBackImage);
+  SkinImage background = record.background;
   const bool backgroundCopied = surface.CopyOpaque(background);
   if (!backgroundCopied) surface.Clear();
   {
