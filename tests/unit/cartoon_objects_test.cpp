@@ -40,9 +40,9 @@ TickLog RunTicks(CartoonScene& scene, ObjectId id, std::uint32_t from, std::uint
   const CartoonObject* object = scene.Find(id);
   int frame = object ? object->frameIndex : -1;
   for (std::uint32_t now = from;; now += step) {
-    const TickResult result = scene.Tick(now);
-    log.invalidCount += result.invalid.size();
-    log.finished.insert(log.finished.end(), result.finished.begin(), result.finished.end());
+    const std::vector<ObjectId> finished = scene.Tick(now);
+    log.invalidCount += scene.TakeInvalidRects().size();
+    log.finished.insert(log.finished.end(), finished.begin(), finished.end());
     object = scene.Find(id);
     const int current = object ? object->frameIndex : -1;
     if (current != frame) log.changes.push_back({now, current});
@@ -68,8 +68,10 @@ class CartoonSceneTest : public testing::Test {
 
 TEST_F(CartoonSceneTest, IdsCountUpAndRestartAfterClear) {
   EXPECT_EQ(scene.CreateObject(nullptr, 0, 0, true, {}, 0), 1);
-  EXPECT_EQ(scene.CreateObject(nullptr, 0, 0, true, {}, 0), 2);
-  scene.DestroyObject(2);
+  CartoonTemplate mortal;
+  mortal.existTime = 1;
+  EXPECT_EQ(scene.CreateObject(&mortal, 0, 0, true, {}, 0), 2);
+  scene.Tick(1);
   EXPECT_EQ(scene.CreateObject(nullptr, 0, 0, true, {}, 0), 3);  // not reused before a clear
   EXPECT_EQ(scene.Find(2), nullptr);
   scene.Clear();
@@ -130,11 +132,13 @@ TEST_F(CartoonSceneTest, LifeDeadlineDestroysTheObject) {
   design.existTime = 100;
   const ObjectId id = scene.CreateObject(&design, 0, 0, true, {}, 1000);
   const ObjectId keeper = scene.CreateObject(nullptr, 0, 0, true, {}, 1000);
-  EXPECT_TRUE(scene.Tick(1099).invalid.empty());
+  scene.TakeInvalidRects();
+  scene.Tick(1099);
+  EXPECT_TRUE(scene.TakeInvalidRects().empty());
   EXPECT_NE(scene.Find(id), nullptr);
-  const TickResult result = scene.Tick(1100);
+  scene.Tick(1100);
   EXPECT_EQ(scene.Find(id), nullptr);
-  EXPECT_EQ(result.invalid, (std::vector<BoxRect>{{0, 0, 2, 2}}));  // it disappears from the box
+  EXPECT_EQ(scene.TakeInvalidRects(), (std::vector<BoxRect>{{0, 0, 2, 2}}));  // it disappears from the box
   EXPECT_NE(scene.Find(keeper), nullptr);
 }
 
@@ -259,7 +263,6 @@ TEST_F(CartoonSceneTest, UnknownIdsAreIgnored) {
   scene.SetObjectPicture(99, Picture(1, 1, {1}));
   scene.ShowObject(99, false);
   scene.PlayAnimation(99, -1, false, 0, 0);
-  scene.DestroyObject(0);
   EXPECT_EQ(scene.Objects().size(), 1u);
   EXPECT_TRUE(scene.TakeInvalidRects().empty());
   EXPECT_EQ(scene.Find(id)->picture, before.picture);
@@ -267,12 +270,12 @@ TEST_F(CartoonSceneTest, UnknownIdsAreIgnored) {
 }
 
 TEST(ForcedRepaintTest, AtMostOncePer100MsAcrossBoxes) {
-  ForcedRepaintClock shared;
+  std::uint32_t shared = 0;
   EXPECT_TRUE(TakeForcedRepaint(shared, 1000));   // box A
   EXPECT_FALSE(TakeForcedRepaint(shared, 1005));  // box B shares the clock
   EXPECT_FALSE(TakeForcedRepaint(shared, 1100));  // exactly 100 ms is not more than 100
   EXPECT_TRUE(TakeForcedRepaint(shared, 1101));
-  shared.last = 0xFFFFFFF0u;
+  shared = 0xFFFFFFF0u;
   EXPECT_FALSE(TakeForcedRepaint(shared, 0x00000050u));
   EXPECT_TRUE(TakeForcedRepaint(shared, 0x00000080u));
 }
