@@ -3,7 +3,6 @@
 #include <objidl.h>
 
 #include <memory>
-#include <new>
 
 #include "platform/handle_owners.h"
 #include "platform/memory_stream.h"
@@ -14,10 +13,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimerId = 1;
 constexpr UINT kTickPeriodMs = 5;
-
-// Bounds for pictures decoded by GDI+, as for GIFs.
-constexpr UINT kMaxPictureSide = 16384;
-constexpr std::uint64_t kMaxPicturePixels = 4u * 1024 * 1024;
 
 }  // namespace
 
@@ -78,14 +73,7 @@ ObjectId CartoonBox::CreateObject(const CartoonTemplate* design, int x, int y, b
 void CartoonBox::SetObjectPicture(ObjectId id, std::optional<std::span<const std::uint8_t>> bytes,
                                   std::int32_t colourKey) {
   if (scene_.Find(id) == nullptr) return;
-  std::shared_ptr<const FrameSet> picture;
-  try {
-    if (auto decoded = bytes ? DecodeFrameSet(*bytes, colourKey, DecodeWithGdiplus) : std::nullopt) {
-      picture = std::make_shared<const FrameSet>(std::move(*decoded));
-    }
-  } catch (const std::bad_alloc&) {
-    // No memory left for the picture's record: the object stays without a picture.
-  }
+  std::shared_ptr<const FrameSet> picture = bytes ? DecodeFrameSet(*bytes, colourKey, DecodeWithGdiplus) : nullptr;
   ChangeScene([&] { scene_.SetObjectPicture(id, std::move(picture)); });
 }
 
@@ -198,7 +186,8 @@ void CartoonBox::Paint(HDC dc, const RECT& area) {
   if (painted.Empty()) return;
 
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(info.bmiHeader), painted.Width(), -painted.Height(), 1, 32, BI_RGB};  // top-down
+  info.bmiHeader = {.biSize = sizeof(info.bmiHeader), .biWidth = painted.Width(), .biHeight = -painted.Height(),
+                    .biPlanes = 1, .biBitCount = 32, .biCompression = BI_RGB};  // top-down
   api::SetDIBitsToDevice(dc, painted.left, painted.top, static_cast<DWORD>(painted.Width()),
                          static_cast<DWORD>(painted.Height()), 0, 0, 0,
                          static_cast<UINT>(painted.Height()), work_.data(), &info, DIB_RGB_COLORS);
@@ -223,8 +212,9 @@ std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes) {
   UINT width = 0, height = 0;
   api::GdipGetImageWidth(bitmap, &width);
   api::GdipGetImageHeight(bitmap, &height);
-  if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-      std::uint64_t{width} * height > kMaxPicturePixels) {
+  const GifLimits bounds;  // the same as for a GIF's canvas
+  if (width == 0 || height == 0 || width > UINT(bounds.maxSide) || height > UINT(bounds.maxSide) ||
+      std::uint64_t{width} * height > bounds.maxCanvasPixels) {
     return std::nullopt;
   }
   const Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));

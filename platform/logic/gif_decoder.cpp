@@ -1,6 +1,5 @@
 #include "platform/logic/gif_decoder.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
@@ -12,7 +11,6 @@ namespace {
 
 constexpr int kMaxCodeWidth = 12;
 constexpr int kTableSize = 1 << kMaxCodeWidth;
-constexpr std::uint32_t kTransparentWhite = 0xFFFFFFFFu;
 
 enum class Step { Ok, Truncated, Malformed };
 
@@ -100,12 +98,6 @@ Step ParseImage(ByteReader& reader, std::span<const std::uint8_t> globalPalette,
   return Step::Ok;
 }
 
-bool IsLoopApplication(std::span<const std::uint8_t> id) {
-  if (id.size() < 11) return false;
-  const std::string_view name(reinterpret_cast<const char*>(id.data()), 11);
-  return name == "NETSCAPE2.0" || name == "ANIMEXTS1.0";
-}
-
 // Walks the block structure, filling `out` with what it finds; the result says how it stopped
 // (Ok: the trailer was reached).
 Step ParseBlocks(std::span<const std::uint8_t> data, const GifLimits& limits, ParsedGif& out) {
@@ -147,17 +139,12 @@ Step ParseBlocks(std::span<const std::uint8_t> data, const GifLimits& limits, Pa
       next.image.hasTransparency = (first[0] & 1) != 0;
       next.image.delayCs = first[1] | (first[2] << 8);
       next.image.transparentIndex = first[3];
-    } else if (label == 0xFF && IsLoopApplication(first)) {
-      out.info.hasLoopExtension = true;
+    } else if (label == 0xFF && first.size() >= 11) {  // application: its id comes first
+      const std::string_view id(reinterpret_cast<const char*>(first.data()), 11);
+      out.info.hasLoopExtension |= id == "NETSCAPE2.0" || id == "ANIMEXTS1.0";
     }
     // Comment, plain-text and other extensions carry nothing this decoder uses.
   }
-}
-
-ParsedGif ParseStructure(std::span<const std::uint8_t> data, const GifLimits& limits) {
-  ParsedGif out;
-  out.end = ParseBlocks(data, limits, out);
-  return out;
 }
 
 // Decodes exactly out.size() colour indices from LSB-first codes. Fails on a code that names no
@@ -231,7 +218,8 @@ bool LooksLikeGif(std::span<const std::uint8_t> data) {
 }
 
 std::optional<GifInfo> ParseGifInfo(std::span<const std::uint8_t> data, const GifLimits& limits) {
-  ParsedGif parsed = ParseStructure(data, limits);
+  ParsedGif parsed;
+  parsed.end = ParseBlocks(data, limits, parsed);
   if (parsed.end == Step::Malformed || (parsed.end == Step::Truncated && parsed.info.images.empty())) {
     return std::nullopt;
   }
@@ -244,7 +232,8 @@ std::optional<GifInfo> ParseGifInfo(std::span<const std::uint8_t> data, const Gi
 // it is; indices beyond the colour table paint opaque black. Each frame is a copy of the canvas.
 std::optional<FrameSet> DecodeGif(std::span<const std::uint8_t> data, std::int32_t colourKey,
                                   const GifLimits& limits) {
-  const ParsedGif parsed = ParseStructure(data, limits);
+  ParsedGif parsed;
+  parsed.end = ParseBlocks(data, limits, parsed);
   if (parsed.end == Step::Malformed || parsed.blocks.empty()) return std::nullopt;
 
   FrameSet result{parsed.info.width, parsed.info.height, {}};
@@ -253,9 +242,8 @@ std::optional<FrameSet> DecodeGif(std::span<const std::uint8_t> data, std::int32
   if (frameBytes > limits.maxFrameBytes || parsed.blocks.size() > limits.maxFrameBytes / frameBytes) {
     return std::nullopt;
   }
-  result.frames.reserve(parsed.blocks.size());
 
-  std::vector<std::uint32_t> canvas(canvasPixels, kTransparentWhite), saved;
+  std::vector<std::uint32_t> canvas(canvasPixels, 0xFFFFFFFFu), saved;  // transparent white
   std::vector<std::uint16_t> indices;
   int previousDisposal = 0;
   for (const ImageBlock& block : parsed.blocks) {
@@ -281,27 +269,26 @@ std::optional<FrameSet> DecodeGif(std::span<const std::uint8_t> data, std::int32
                                 : MakePixel(0, 0, 0);
       }
     }
-    Frame& frame = result.frames.emplace_back(Frame{kNoColourKey, image.delayCs == 0 ? 50 : image.delayCs * 10, canvas});
-    frame.colourKey = ResolveColourKey(frame, colourKey);
+    result.frames.push_back(Frame{kNoColourKey, image.delayCs == 0 ? 50 : image.delayCs * 10, canvas});
   }
+  ApplyColourKey(result, colourKey);
   return result;
 }
 
-std::optional<FrameSet> DecodeFrameSet(std::span<const std::uint8_t> data, std::int32_t colourKey,
-                                       const PlatformPictureDecoder& platformDecoder) {
-  std::optional<FrameSet> picture;
+std::shared_ptr<const FrameSet> DecodeFrameSet(std::span<const std::uint8_t> data, std::int32_t colourKey,
+                                               const PlatformPictureDecoder& platformDecoder) {
   try {
+    std::optional<FrameSet> picture;
     if (LooksLikeGif(data)) {
       picture = DecodeGif(data, colourKey);
-    } else if (platformDecoder && !data.empty()) {
-      picture = platformDecoder(data);
-      if (picture) ApplyColourKey(*picture, colourKey);
+    } else if (platformDecoder && !data.empty() && (picture = platformDecoder(data))) {
+      ApplyColourKey(*picture, colourKey);
     }
+    if (!picture || !picture->Usable()) return nullptr;
+    return std::make_shared<const FrameSet>(std::move(*picture));
   } catch (const std::bad_alloc&) {
-    return std::nullopt;  // a picture too big for the memory there is: no picture, not the end
+    return nullptr;  // a picture too big for the memory there is: no picture, not the end
   }
-  if (!picture || !picture->Usable()) return std::nullopt;
-  return picture;
 }
 
 }  // namespace quorlin::platform
