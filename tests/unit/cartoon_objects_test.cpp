@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/unit/cartoon_test_pictures.h"
@@ -142,41 +143,43 @@ TEST_F(CartoonSceneTest, LifeDeadlineDestroysTheObject) {
   EXPECT_NE(scene.Find(keeper), nullptr);
 }
 
-TEST_F(CartoonSceneTest, EndlessPlayCyclesAllFrames) {
-  const ObjectId id = Playing(Picture(3, 1, {100, 100, 100}));
-  const TickLog log = RunTicks(scene, id, 1000, 1700);
-  // The first tick starts frame 0; each frame then lasts its 100 ms.
-  const std::vector<FrameChange> expected{{1100, 1}, {1200, 2}, {1300, 0}, {1400, 1},
-                                          {1500, 2}, {1600, 0}, {1700, 1}};
-  EXPECT_EQ(log.changes, expected);
-  EXPECT_TRUE(log.finished.empty());
-  EXPECT_EQ(log.invalidCount, expected.size());  // exactly one rectangle per frame change
-  EXPECT_TRUE(scene.Find(id)->playing);
+// How PlayAnimation's settings move the frames on, ticked every `step` ms over [1000, to].
+struct PlayCase {
+  const char* what;
+  std::vector<int> delays;
+  int plays, extra, interval;
+  bool destroy;
+  std::uint32_t to, step;
+  std::vector<FrameChange> changes;  // frame -1: the object is gone
+  bool finishes, playingAfter;
+};
+
+class CartoonPlayTest : public CartoonSceneTest, public testing::WithParamInterface<PlayCase> {};
+
+TEST_P(CartoonPlayTest, FramesChangeWhenTheirTimeIsUp) {
+  const PlayCase& c = GetParam();
+  SCOPED_TRACE(c.what);
+  const ObjectId id = Playing(Picture(2, 2, c.delays), c.plays, c.destroy, c.extra, c.interval);
+  const TickLog log = RunTicks(scene, id, 1000, c.to, c.step);
+  EXPECT_EQ(log.changes, c.changes);
+  EXPECT_EQ(log.finished, c.finishes ? std::vector<ObjectId>{id} : std::vector<ObjectId>{});
+  // Exactly one rectangle per frame change (and one when the object goes).
+  EXPECT_EQ(log.invalidCount, c.changes.size());
+  EXPECT_EQ(scene.Find(id) != nullptr && scene.Find(id)->playing, c.playingAfter);
 }
 
-TEST_F(CartoonSceneTest, ExtraDelayLengthensEveryFrame) {
-  const ObjectId id = Playing(Picture(1, 1, {100, 40}), 0, false, 10);
-  const TickLog log = RunTicks(scene, id, 1000, 1160);
-  EXPECT_EQ(log.changes, (std::vector<FrameChange>{{1110, 1}, {1160, 0}}));
-}
-
-TEST_F(CartoonSceneTest, TwoPlaysWithDestroyFinishOnceThenRemove) {
-  const ObjectId id = Playing(Picture(2, 2, {100, 100}), 2, true);
-  const TickLog log = RunTicks(scene, id, 1000, 2000);
-  EXPECT_EQ(log.changes,
-            (std::vector<FrameChange>{{1100, 1}, {1200, 0}, {1300, 1}, {1400, -1}}));  // -1: gone
-  EXPECT_EQ(log.finished, (std::vector<ObjectId>{id}));
-  EXPECT_TRUE(scene.Objects().empty());
-}
-
-TEST_F(CartoonSceneTest, PlaysRunOutWithoutDestroyStopsOnFrameZero) {
-  const ObjectId id = Playing(Picture(2, 2, {100, 100}), 1, false);
-  const TickLog log = RunTicks(scene, id, 1000, 1600);
-  EXPECT_EQ(log.changes, (std::vector<FrameChange>{{1100, 1}, {1200, 0}}));
-  EXPECT_EQ(log.finished, (std::vector<ObjectId>{id}));
-  ASSERT_NE(scene.Find(id), nullptr);
-  EXPECT_FALSE(scene.Find(id)->playing);
-}
+// The first tick starts frame 0; each frame then lasts its delay.
+INSTANTIATE_TEST_SUITE_P(Plays, CartoonPlayTest, testing::Values(
+    PlayCase{"endless", {100, 100, 100}, 0, 0, 0, false, 1700, 5,
+             {{1100, 1}, {1200, 2}, {1300, 0}, {1400, 1}, {1500, 2}, {1600, 0}, {1700, 1}}, false, true},
+    PlayCase{"extra delay on every frame", {100, 40}, 0, 10, 0, false, 1160, 5, {{1110, 1}, {1160, 0}}, false, true},
+    PlayCase{"interval on frame 0 of every run", {100, 100}, 0, 0, 300, false, 2000, 1,
+             {{1400, 1}, {1500, 0}, {1900, 1}, {2000, 0}}, false, true},
+    PlayCase{"two runs, then destroyed", {100, 100}, 2, 0, 0, true, 2000, 5,
+             {{1100, 1}, {1200, 0}, {1300, 1}, {1400, -1}}, true, false},
+    PlayCase{"one run, kept on frame 0", {100, 100}, 1, 0, 0, false, 1600, 5, {{1100, 1}, {1200, 0}}, true, false},
+    PlayCase{"a single frame never advances", {0}, 0, 0, 0, false, 3000, 5, {}, false, true}),
+    [](const testing::TestParamInfo<PlayCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(CartoonSceneTest, NegativePlaysFreezeAndZeroContinuesFromThatFrame) {
   const ObjectId id = Playing(Picture(1, 1, {100, 100, 100}));
@@ -231,13 +234,6 @@ TEST_F(CartoonSceneTest, NewPictureStopsOnItsFrameZero) {
   scene.SetObjectPicture(id, nullptr);  // an undecodable picture leaves none
   EXPECT_FALSE(scene.Find(id)->picture);
   EXPECT_EQ(scene.TakeInvalidRects().size(), 1u);
-}
-
-TEST_F(CartoonSceneTest, SingleFrameNeverAdvances) {
-  const ObjectId id = Playing(Picture(2, 2, {0}));
-  const TickLog log = RunTicks(scene, id, 1000, 3000);
-  EXPECT_TRUE(log.changes.empty());
-  EXPECT_EQ(log.invalidCount, 0u);
 }
 
 TEST_F(CartoonSceneTest, TickCounterWrapAround) {
