@@ -20,11 +20,10 @@ CartoonBox& BoxOf(ControlRef ref) {
 
 ObjectId CreateObject(ControlRef box, std::optional<ControlRef> design, int x, int y, bool visible, std::string tag) {
   CartoonBox& target = BoxOf(box);
-  if (!design) return target.CreateObject(nullptr, x, y, visible, std::move(tag));
   // A design-time object lends its design values; the tool's object stores none, so the defaults apply.
-  WindowHandle(*design);  // the fatal error when it names nothing that is open
   static const CartoonTemplate kDefaults;
-  return target.CreateObject(&kDefaults, x, y, visible, std::move(tag));
+  if (design) WindowHandle(*design);  // the fatal error when it names nothing that is open
+  return target.CreateObject(design ? &kDefaults : nullptr, x, y, visible, std::move(tag));
 }
 
 void SetObjectPicture(ControlRef box, ObjectId id, std::optional<std::span<const std::uint8_t>> picture,

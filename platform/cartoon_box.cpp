@@ -3,7 +3,6 @@
 #include <objidl.h>
 
 #include <memory>
-#include <new>
 
 #include "platform/handle_owners.h"
 #include "platform/memory_stream.h"
@@ -15,18 +14,6 @@ namespace {
 constexpr UINT_PTR kTickTimerId = 1;
 constexpr UINT kTickPeriodMs = 5;
 
-// Bounds for pictures decoded by GDI+, as for GIFs.
-constexpr UINT kMaxPictureSide = 16384;
-constexpr std::uint64_t kMaxPicturePixels = 4u * 1024 * 1024;  // 16 MB of 32-bit pixels, as for a GIF
-
-// The time of the last forced repaint, one for every box of the process.
-ForcedRepaintClock& SharedRepaintClock() {
-  static ForcedRepaintClock clock;
-  return clock;
-}
-
-RECT ToRect(const BoxRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 }  // namespace
 
 HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int height, bool visible) {
@@ -35,9 +22,8 @@ HWND CreateCartoonBox(HWND parent, int controlId, int x, int y, int width, int h
 }
 
 void CartoonBox::DescribeClass(WNDCLASSEXW& windowClass) {
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;  // no background brush
   windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = nullptr;
 }
 
 std::optional<LRESULT> CartoonBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -79,58 +65,32 @@ std::optional<LRESULT> CartoonBox::OnMessage(UINT message, WPARAM wParam, LPARAM
 
 ObjectId CartoonBox::CreateObject(const CartoonTemplate* design, int x, int y, bool visible,
                                   std::string tag) {
-  CatchUp();
-  const ObjectId id = scene_.CreateObject(design, x, y, visible, std::move(tag), api::GetTickCount());
-  InvalidateQueued();
-  StartTicksIfNeeded();
+  ObjectId id = 0;
+  ChangeScene([&] { id = scene_.CreateObject(design, x, y, visible, std::move(tag), api::GetTickCount()); });
   return id;
 }
 
 void CartoonBox::SetObjectPicture(ObjectId id, std::optional<std::span<const std::uint8_t>> bytes,
                                   std::int32_t colourKey) {
   if (scene_.Find(id) == nullptr) return;
-  std::shared_ptr<const FrameSet> picture;
-  if (bytes) {
-    if (auto decoded = DecodeFrameSet(*bytes, colourKey, DecodeWithGdiplus)) {
-      try {
-        picture = std::make_shared<const FrameSet>(std::move(*decoded));
-      } catch (const std::bad_alloc&) {
-        // No memory left for the picture's record: the object stays without a picture.
-      }
-    }
-  }
-  CatchUp();
-  scene_.SetObjectPicture(id, std::move(picture));
-  InvalidateQueued();
-  StartTicksIfNeeded();
+  std::shared_ptr<const FrameSet> picture = bytes ? DecodeFrameSet(*bytes, colourKey, DecodeWithGdiplus) : nullptr;
+  ChangeScene([&] { scene_.SetObjectPicture(id, std::move(picture)); });
 }
 
 void CartoonBox::ShowObject(ObjectId id, bool visible) {
-  CatchUp();
-  scene_.ShowObject(id, visible);
-  InvalidateQueued();
-  StartTicksIfNeeded();
+  ChangeScene([&] { scene_.ShowObject(id, visible); });
 }
 
 void CartoonBox::PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished, int extraDelay,
                                int interval) {
-  CatchUp();
-  scene_.PlayAnimation(id, plays, destroyWhenFinished, extraDelay, interval);
-  StartTicksIfNeeded();
+  ChangeScene([&] { scene_.PlayAnimation(id, plays, destroyWhenFinished, extraDelay, interval); });
 }
 
-void CartoonBox::DestroyObject(ObjectId id) {
+void CartoonBox::ChangeScene(const std::function<void()>& change) {
   CatchUp();
-  scene_.DestroyObject(id);
+  change();
   InvalidateQueued();
-  StartTicksIfNeeded();
-}
-
-void CartoonBox::ClearObjects() {
-  CatchUp();
-  scene_.Clear();
-  InvalidateQueued();
-  StartTicksIfNeeded();
+  UpdateTimer(false);
 }
 
 void CartoonBox::SetBackColor(std::uint32_t colour) {
@@ -141,7 +101,7 @@ void CartoonBox::SetBackColor(std::uint32_t colour) {
 void CartoonBox::BackgroundChanged() {
   background_ = {};
   api::InvalidateRect(hwnd_, nullptr, FALSE);
-  StartTicksIfNeeded();
+  UpdateTimer(false);
 }
 
 // Invalidations from outside (exposure, resizing) need no tick: the message loop hands out a
@@ -157,22 +117,31 @@ bool CartoonBox::CanRest() const {
   return (api::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) == 0 && scene_.OnlyEndlessLoops();
 }
 
-void CartoonBox::StartTicksIfNeeded() {
-  if (!TicksNeeded()) return;
-  if (CanRest()) {
-    if (ticking_) {
-      api::KillTimer(hwnd_, kTickTimerId);
-      ticking_ = false;
-    }
-    if (!resting_) {
-      resting_ = true;
-      restingSince_ = lastTick_ != 0 ? lastTick_ : api::GetTickCount();
-    }
-    return;
+void CartoonBox::UpdateTimer(bool mayStop) {
+  const bool needed = TicksNeeded();
+  if (needed && CanRest()) {
+    if (ticking_) StopTimer();
+    if (!resting_) restingSince_ = lastTick_ != 0 ? lastTick_ : api::GetTickCount();
+    resting_ = true;
+  } else if (needed && !ticking_) {
+    // A failed SetTimer leaves ticking_ false: the next operation tries again.
+    ticking_ = api::SetTimer(hwnd_, kTickTimerId, kTickPeriodMs, nullptr) != 0;
+  } else if (!needed && mayStop && ticking_) {
+    StopTimer();
   }
-  if (ticking_) return;
-  // A failed SetTimer leaves ticking_ false: the next operation tries again.
-  ticking_ = api::SetTimer(hwnd_, kTickTimerId, kTickPeriodMs, nullptr) != 0;
+}
+
+// Shown again: the ticks left out are made up and the timer runs again. Hidden while ticking: it
+// may rest from now on.
+void CartoonBox::VisibilityChanged() {
+  if (!resting_ && !ticking_) return;
+  CatchUp();
+  UpdateTimer(false);
+}
+
+void CartoonBox::StopTimer() {
+  api::KillTimer(hwnd_, kTickTimerId);
+  ticking_ = false;
 }
 
 void CartoonBox::CatchUp() {
@@ -184,72 +153,41 @@ void CartoonBox::CatchUp() {
   api::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-// Shown again: the ticks left out are made up and the timer runs again. Hidden while ticking: it
-// may rest from now on. Otherwise showing or hiding changes nothing about the ticks.
-void CartoonBox::VisibilityChanged() {
-  if (resting_) {
-    CatchUp();
-    StartTicksIfNeeded();
-  } else if (ticking_ && CanRest()) {
-    StartTicksIfNeeded();
-  }
-}
-
 void CartoonBox::OnTimer() {
   const std::uint32_t now = api::GetTickCount();
   lastTick_ = now;
-  const TickResult result = scene_.Tick(now);
-  for (const BoxRect& r : result.invalid) {
-    const RECT rect = ToRect(r);
-    api::InvalidateRect(hwnd_, &rect, FALSE);
-  }
-  if (TakeForcedRepaint(SharedRepaintClock(), now)) api::UpdateWindow(hwnd_);
+  const std::vector<ObjectId> finished = scene_.Tick(now);
+  InvalidateQueued();
+  static std::uint32_t lastForcedRepaint = 0;  // one for every box of the process
+  if (TakeForcedRepaint(lastForcedRepaint, now)) api::UpdateWindow(hwnd_);
 
   // The handler may destroy objects or even the box: take nothing from `this` once it is gone.
   const HWND hwnd = hwnd_;
   if (const auto handler = onFinished_) {
-    for (ObjectId id : result.finished) {
+    for (ObjectId id : finished) {
       handler(id);
       if (CartoonBoxFromHandle(hwnd) != this) return;
     }
   }
-
-  // Until something needs ticks again, skipped ticks would have changed nothing.
-  if (!ticking_) {
-    StartTicksIfNeeded();
-  } else if (!TicksNeeded()) {
-    api::KillTimer(hwnd_, kTickTimerId);
-    ticking_ = false;
-  } else if (CanRest()) {
-    StartTicksIfNeeded();  // rests from this tick on
-  }
-}
-
-const BoxBackground& CartoonBox::CurrentBackground() {
-  RECT client{};
-  api::GetClientRect(hwnd_, &client);
-  const int width = client.right - client.left, height = client.bottom - client.top;
-  if (background_.pixels.empty() || background_.width != width || background_.height != height) {
-    const std::uint32_t colour =
-        backColor_ == kButtonFaceBackColor ? api::GetSysColor(COLOR_BTNFACE) : backColor_;
-    background_ = MakePlainBackground(width, height, colour);
-  }
-  return background_;
+  UpdateTimer(true);  // until something needs ticks again, skipped ticks would change nothing
 }
 
 void CartoonBox::Paint(HDC dc, const RECT& area) {
   if (dc == nullptr) return;
-  const BoxRect painted = ComposeBoxArea(CurrentBackground(), {area.left, area.top, area.right, area.bottom},
-                                         scene_.Objects(), work_);
+  RECT client{};
+  api::GetClientRect(hwnd_, &client);
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (background_.pixels.empty() || background_.width != width || background_.height != height) {
+    background_ = MakePlainBackground(
+        width, height, backColor_ == kButtonFaceBackColor ? api::GetSysColor(COLOR_BTNFACE) : backColor_);
+  }
+  const BoxRect painted =
+      ComposeBoxArea(background_, {area.left, area.top, area.right, area.bottom}, scene_.Objects(), work_);
   if (painted.Empty()) return;
 
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = painted.Width();
-  info.bmiHeader.biHeight = -painted.Height();  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader = {.biSize = sizeof(info.bmiHeader), .biWidth = painted.Width(), .biHeight = -painted.Height(),
+                    .biPlanes = 1, .biBitCount = 32, .biCompression = BI_RGB};  // top-down
   api::SetDIBitsToDevice(dc, painted.left, painted.top, static_cast<DWORD>(painted.Width()),
                          static_cast<DWORD>(painted.Height()), 0, 0, 0,
                          static_cast<UINT>(painted.Height()), work_.data(), &info, DIB_RGB_COLORS);
@@ -257,16 +195,16 @@ void CartoonBox::Paint(HDC dc, const RECT& area) {
 
 void CartoonBox::InvalidateQueued() {
   for (const BoxRect& r : scene_.TakeInvalidRects()) {
-    const RECT rect = ToRect(r);
+    const RECT rect{r.left, r.top, r.right, r.bottom};
     api::InvalidateRect(hwnd_, &rect, FALSE);
   }
 }
 
 std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes) {
   const MemoryStream source = OpenMemoryStream(bytes);
-  if (!source.stream) return std::nullopt;
   Gdiplus::GpBitmap* bitmap = nullptr;
-  if (api::GdipCreateBitmapFromStream(source.stream.get(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
+  if (!source.stream || api::GdipCreateBitmapFromStream(source.stream.get(), &bitmap) != Gdiplus::Ok ||
+      bitmap == nullptr) {
     return std::nullopt;
   }
   const UniqueImage image(bitmap);  // disposed before the stream and memory it reads from
@@ -274,28 +212,23 @@ std::optional<FrameSet> DecodeWithGdiplus(std::span<const std::uint8_t> bytes) {
   UINT width = 0, height = 0;
   api::GdipGetImageWidth(bitmap, &width);
   api::GdipGetImageHeight(bitmap, &height);
-  if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-      std::uint64_t{width} * height > kMaxPicturePixels) {
+  const GifLimits bounds;  // the same as for a GIF's canvas
+  if (width == 0 || height == 0 || width > UINT(bounds.maxSide) || height > UINT(bounds.maxSide) ||
+      std::uint64_t{width} * height > bounds.maxCanvasPixels) {
     return std::nullopt;
   }
-
   const Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
   const LockedBits locked(bitmap, rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
   if (!locked) return std::nullopt;
-  FrameSet picture;
-  picture.width = static_cast<int>(width);
-  picture.height = static_cast<int>(height);
-  Frame frame;
-  frame.pixels.resize(std::size_t{width} * height);
+  FrameSet picture{static_cast<int>(width), static_cast<int>(height), {Frame{}}};
+  std::vector<std::uint32_t>& pixels = picture.frames[0].pixels;
+  pixels.reserve(std::size_t{width} * height);
   for (UINT y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint8_t*>(locked.Row(static_cast<int>(y)));
-    for (UINT x = 0; x < width; ++x) {
-      const std::uint8_t* argb = row + 4 * x;  // B, G, R, A in memory
-      frame.pixels[std::size_t{y} * width + x] =
-          MakePixel(argb[0], argb[1], argb[2], static_cast<std::uint8_t>(255 - argb[3]));
+    const auto* argb = reinterpret_cast<const std::uint8_t*>(locked.Row(static_cast<int>(y)));
+    for (UINT x = 0; x < width; ++x, argb += 4) {  // B, G, R, A in memory
+      pixels.push_back(MakePixel(argb[0], argb[1], argb[2], static_cast<std::uint8_t>(255 - argb[3])));
     }
   }
-  picture.frames.push_back(std::move(frame));
   return picture;
 }
 

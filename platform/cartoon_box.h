@@ -37,8 +37,6 @@ class CartoonBox : public BoundWindow<CartoonBox> {
   void ShowObject(ObjectId id, bool visible = true);
   void PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished = false, int extraDelay = 0,
                      int interval = 0);
-  void DestroyObject(ObjectId id);
-  void ClearObjects();
 
   void SetBackColor(std::uint32_t colour);
   std::uint32_t BackColor() const { return backColor_; }
@@ -47,23 +45,24 @@ class CartoonBox : public BoundWindow<CartoonBox> {
   const CartoonScene& Scene() const { return scene_; }
 
   void OnTimer();  // one tick; stops the timer when it leaves nothing to do
-  // Starts the timer when ticks are needed and it is not running, and rests it while the box is
-  // hidden and its ticks would only loop animations nobody sees.
-  void StartTicksIfNeeded();
-  // The box was shown or hidden.
-  void VisibilityChanged();
-  void Paint(HDC dc, const RECT& area);
-  void BackgroundChanged();
 
  private:
+  // Every change of the scene: made-up ticks first, then the change, its repaint and the timer.
+  void ChangeScene(const std::function<void()>& change);
   void InvalidateQueued();
-  const BoxBackground& CurrentBackground();
+  // Starts the timer when ticks are needed, rests it while the box is hidden and its ticks would
+  // only loop animations nobody sees, and (`mayStop`) stops it when no tick is needed.
+  void UpdateTimer(bool mayStop);
+  void StopTimer();
   // An object needs ticks, or a paint is pending that a tick's forced repaint would carry out.
   bool TicksNeeded() const;
   // Hidden (its own visibility: a box shown again is told) with nothing but endless loops to tick.
   bool CanRest() const;
   // Makes up the ticks left out while the box rested, before anything else changes the scene.
   void CatchUp();
+  void VisibilityChanged();
+  void BackgroundChanged();
+  void Paint(HDC dc, const RECT& area);
 
   bool ticking_ = false;
   bool resting_ = false;       // ticks left out since restingSince_ (the last tick made)

@@ -27,8 +27,6 @@ struct BoxRect {
   friend bool operator==(const BoxRect&, const BoxRect&) = default;
 };
 
-BoxRect Intersect(const BoxRect& a, const BoxRect& b);
-
 // Design-time properties an object can be created from. The display transforms of a template
 // (zoom, rotation, ...) are not supported: the display picture is always the picture itself.
 struct CartoonTemplate {
@@ -47,7 +45,7 @@ struct CartoonObject {
   double y = 0;
   bool visible = true;
   std::int32_t layer = 0;
-  std::shared_ptr<const FrameSet> picture;  // null: no picture
+  std::shared_ptr<const FrameSet> picture;  // null: no picture; otherwise usable
   std::int32_t frameIndex = 0;
   std::uint32_t frameStart = 0;  // tick when the current frame was first shown, 0 = not yet
   bool playing = false;
@@ -59,26 +57,16 @@ struct CartoonObject {
   std::uint32_t lifeDeadline = 0;  // 0 none
   std::string tag;
 
-  bool HasUsablePicture() const { return picture && picture->Usable(); }
-  // Where the picture is drawn (the integer part of x, y); empty without a usable picture.
+  // Where the picture is drawn (the integer part of x, y); empty without a picture.
   BoxRect Bounds() const;
 };
 
-struct TickResult {
-  std::vector<BoxRect> invalid;     // rectangles whose content changed
-  std::vector<ObjectId> finished;   // objects whose last run ended, in list order
-};
+// True, and notes `now` in `last`, when more than 100 ms have passed since the forced repaint
+// noted there.
+bool TakeForcedRepaint(std::uint32_t& last, std::uint32_t now);
 
-// Time of the last forced repaint, shared by every box of the process.
-struct ForcedRepaintClock {
-  std::uint32_t last = 0;
-};
-
-// True, and notes `now`, when more than 100 ms have passed since the last forced repaint.
-bool TakeForcedRepaint(ForcedRepaintClock& clock, std::uint32_t now);
-
-// The object list of one box. Operations that change what is drawn queue the rectangles to
-// invalidate (TakeInvalidRects); Tick returns its own. Ids that name no object are ignored.
+// The object list of one box. Operations and ticks queue the rectangles whose content changed
+// (TakeInvalidRects). Ids that name no object are ignored.
 class CartoonScene {
  public:
   ObjectId CreateObject(const CartoonTemplate* design, int x, int y, bool visible, std::string tag,
@@ -89,19 +77,19 @@ class CartoonScene {
   // plays < 0 stops; 0 endless; n > 0 that many complete runs. Frame and its start are kept.
   void PlayAnimation(ObjectId id, int plays, bool destroyWhenFinished, int extraFrameDelay,
                      int playInterval);
-  void DestroyObject(ObjectId id);
   void Clear();  // removes every object; ids count from 1 again
 
-  TickResult Tick(std::uint32_t now);
+  // Returns the objects whose last run ended, in list order.
+  std::vector<ObjectId> Tick(std::uint32_t now);
   // True while a Tick could change something: an object has a life deadline, or one is shown and
-  // playing a picture of more than one frame. Ticks of a scene where this is false change nothing.
+  // playing a picture of more than one frame.
   bool NeedsTicks() const;
   // True when ticks would do nothing but move endlessly looping animations on: no life deadline,
   // no animation with runs left to count (so no finished notice either). A box nobody can see
   // may then leave its ticks out and make them up with CatchUp before anything else happens.
   bool OnlyEndlessLoops() const;
   // The ticks a timer of `period` ms would have made after `last` up to `now`, at once. What
-  // they would have invalidated is not kept: the caller repaints the whole box.
+  // they would have invalidated is dropped: the caller repaints the whole box.
   void CatchUp(std::uint32_t last, std::uint32_t now, std::uint32_t period);
 
   const CartoonObject* Find(ObjectId id) const;
@@ -109,8 +97,9 @@ class CartoonScene {
   std::vector<BoxRect> TakeInvalidRects();
 
  private:
-  CartoonObject* FindMutable(ObjectId id);
-  void Invalidate(const CartoonObject& object);
+  CartoonObject* FindMutable(ObjectId id) { return const_cast<CartoonObject*>(Find(id)); }
+  // Queues the object's rectangle; a hidden one only when `evenHidden` (it was just hidden).
+  void Invalidate(const CartoonObject& object, bool evenHidden = false);
 
   std::vector<CartoonObject> objects_;  // ascending by layer, creation order within a layer
   ObjectId nextId_ = 1;
@@ -130,8 +119,8 @@ BoxBackground MakePlainBackground(int width, int height, std::uint32_t colourRef
 std::uint32_t BlendPixel(std::uint32_t buffer, std::uint32_t pixel, std::int32_t alpha);
 
 // Composes `area` (clipped to the background) into `work`, area-width * area-height pixels
-// top-down: the background, then every visible object with a usable picture in list order, then
-// the top byte of each pixel cleared. Returns the clipped area.
+// top-down: the background, then every visible object with a picture in list order, then the
+// top byte of each pixel cleared. Returns the clipped area.
 BoxRect ComposeBoxArea(const BoxBackground& background, const BoxRect& area,
                        std::span<const CartoonObject> objects, std::vector<std::uint32_t>& work);
 

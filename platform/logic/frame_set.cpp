@@ -1,16 +1,14 @@
 #include "platform/logic/frame_set.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace quorlin::platform {
 
 bool FrameSet::Usable() const {
-  if (width <= 0 || height <= 0 || frames.empty()) return false;
   const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  for (const Frame& frame : frames) {
-    if (frame.pixels.size() != count) return false;
-  }
-  return true;
+  return width > 0 && height > 0 && !frames.empty() &&
+         std::all_of(frames.begin(), frames.end(), [count](const Frame& f) { return f.pixels.size() == count; });
 }
 
 std::uint32_t ResolveColourKey(const Frame& frame, std::int32_t requestedKey) {

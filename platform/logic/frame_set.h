@@ -29,8 +29,7 @@ constexpr std::uint8_t PixelTransparency(std::uint32_t p) {
 
 // The pixel's colour as a COLORREF (0x00BBGGRR), for comparing with a colour key.
 constexpr std::uint32_t PixelColourRef(std::uint32_t p) {
-  return std::uint32_t{PixelRed(p)} | (std::uint32_t{PixelGreen(p)} << 8) |
-         (std::uint32_t{PixelBlue(p)} << 16);
+  return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
 }
 
 struct Frame {

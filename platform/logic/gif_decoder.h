@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -65,9 +66,9 @@ using PlatformPictureDecoder =
     std::function<std::optional<FrameSet>(std::span<const std::uint8_t>)>;
 
 // GIF data goes to DecodeGif, everything else to `platformDecoder`. The result is always usable
-// (FrameSet::Usable) or nullopt, with the colour key applied to every frame. Memory running out
-// while decoding (std::bad_alloc) gives nullopt like any undecodable picture.
-std::optional<FrameSet> DecodeFrameSet(std::span<const std::uint8_t> data, std::int32_t colourKey,
-                                       const PlatformPictureDecoder& platformDecoder);
+// (FrameSet::Usable) or null, with the colour key applied to every frame. Memory running out
+// (std::bad_alloc) gives null like any undecodable picture.
+std::shared_ptr<const FrameSet> DecodeFrameSet(std::span<const std::uint8_t> data, std::int32_t colourKey,
+                                               const PlatformPictureDecoder& platformDecoder);
 
 }  // namespace quorlin::platform

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/unit/cartoon_test_pictures.h"
@@ -40,9 +41,9 @@ TickLog RunTicks(CartoonScene& scene, ObjectId id, std::uint32_t from, std::uint
   const CartoonObject* object = scene.Find(id);
   int frame = object ? object->frameIndex : -1;
   for (std::uint32_t now = from;; now += step) {
-    const TickResult result = scene.Tick(now);
-    log.invalidCount += result.invalid.size();
-    log.finished.insert(log.finished.end(), result.finished.begin(), result.finished.end());
+    const std::vector<ObjectId> finished = scene.Tick(now);
+    log.invalidCount += scene.TakeInvalidRects().size();
+    log.finished.insert(log.finished.end(), finished.begin(), finished.end());
     object = scene.Find(id);
     const int current = object ? object->frameIndex : -1;
     if (current != frame) log.changes.push_back({now, current});
@@ -68,8 +69,10 @@ class CartoonSceneTest : public testing::Test {
 
 TEST_F(CartoonSceneTest, IdsCountUpAndRestartAfterClear) {
   EXPECT_EQ(scene.CreateObject(nullptr, 0, 0, true, {}, 0), 1);
-  EXPECT_EQ(scene.CreateObject(nullptr, 0, 0, true, {}, 0), 2);
-  scene.DestroyObject(2);
+  CartoonTemplate mortal;
+  mortal.existTime = 1;
+  EXPECT_EQ(scene.CreateObject(&mortal, 0, 0, true, {}, 0), 2);
+  scene.Tick(1);
   EXPECT_EQ(scene.CreateObject(nullptr, 0, 0, true, {}, 0), 3);  // not reused before a clear
   EXPECT_EQ(scene.Find(2), nullptr);
   scene.Clear();
@@ -130,49 +133,53 @@ TEST_F(CartoonSceneTest, LifeDeadlineDestroysTheObject) {
   design.existTime = 100;
   const ObjectId id = scene.CreateObject(&design, 0, 0, true, {}, 1000);
   const ObjectId keeper = scene.CreateObject(nullptr, 0, 0, true, {}, 1000);
-  EXPECT_TRUE(scene.Tick(1099).invalid.empty());
+  scene.TakeInvalidRects();
+  scene.Tick(1099);
+  EXPECT_TRUE(scene.TakeInvalidRects().empty());
   EXPECT_NE(scene.Find(id), nullptr);
-  const TickResult result = scene.Tick(1100);
+  scene.Tick(1100);
   EXPECT_EQ(scene.Find(id), nullptr);
-  EXPECT_EQ(result.invalid, (std::vector<BoxRect>{{0, 0, 2, 2}}));  // it disappears from the box
+  EXPECT_EQ(scene.TakeInvalidRects(), (std::vector<BoxRect>{{0, 0, 2, 2}}));  // it disappears from the box
   EXPECT_NE(scene.Find(keeper), nullptr);
 }
 
-TEST_F(CartoonSceneTest, EndlessPlayCyclesAllFrames) {
-  const ObjectId id = Playing(Picture(3, 1, {100, 100, 100}));
-  const TickLog log = RunTicks(scene, id, 1000, 1700);
-  // The first tick starts frame 0; each frame then lasts its 100 ms.
-  const std::vector<FrameChange> expected{{1100, 1}, {1200, 2}, {1300, 0}, {1400, 1},
-                                          {1500, 2}, {1600, 0}, {1700, 1}};
-  EXPECT_EQ(log.changes, expected);
-  EXPECT_TRUE(log.finished.empty());
-  EXPECT_EQ(log.invalidCount, expected.size());  // exactly one rectangle per frame change
-  EXPECT_TRUE(scene.Find(id)->playing);
+// How PlayAnimation's settings move the frames on, ticked every `step` ms over [1000, to].
+struct PlayCase {
+  const char* what;
+  std::vector<int> delays;
+  int plays, extra, interval;
+  bool destroy;
+  std::uint32_t to, step;
+  std::vector<FrameChange> changes;  // frame -1: the object is gone
+  bool finishes, playingAfter;
+};
+
+class CartoonPlayTest : public CartoonSceneTest, public testing::WithParamInterface<PlayCase> {};
+
+TEST_P(CartoonPlayTest, FramesChangeWhenTheirTimeIsUp) {
+  const PlayCase& c = GetParam();
+  SCOPED_TRACE(c.what);
+  const ObjectId id = Playing(Picture(2, 2, c.delays), c.plays, c.destroy, c.extra, c.interval);
+  const TickLog log = RunTicks(scene, id, 1000, c.to, c.step);
+  EXPECT_EQ(log.changes, c.changes);
+  EXPECT_EQ(log.finished, c.finishes ? std::vector<ObjectId>{id} : std::vector<ObjectId>{});
+  // Exactly one rectangle per frame change (and one when the object goes).
+  EXPECT_EQ(log.invalidCount, c.changes.size());
+  EXPECT_EQ(scene.Find(id) != nullptr && scene.Find(id)->playing, c.playingAfter);
 }
 
-TEST_F(CartoonSceneTest, ExtraDelayLengthensEveryFrame) {
-  const ObjectId id = Playing(Picture(1, 1, {100, 40}), 0, false, 10);
-  const TickLog log = RunTicks(scene, id, 1000, 1160);
-  EXPECT_EQ(log.changes, (std::vector<FrameChange>{{1110, 1}, {1160, 0}}));
-}
-
-TEST_F(CartoonSceneTest, TwoPlaysWithDestroyFinishOnceThenRemove) {
-  const ObjectId id = Playing(Picture(2, 2, {100, 100}), 2, true);
-  const TickLog log = RunTicks(scene, id, 1000, 2000);
-  EXPECT_EQ(log.changes,
-            (std::vector<FrameChange>{{1100, 1}, {1200, 0}, {1300, 1}, {1400, -1}}));  // -1: gone
-  EXPECT_EQ(log.finished, (std::vector<ObjectId>{id}));
-  EXPECT_TRUE(scene.Objects().empty());
-}
-
-TEST_F(CartoonSceneTest, PlaysRunOutWithoutDestroyStopsOnFrameZero) {
-  const ObjectId id = Playing(Picture(2, 2, {100, 100}), 1, false);
-  const TickLog log = RunTicks(scene, id, 1000, 1600);
-  EXPECT_EQ(log.changes, (std::vector<FrameChange>{{1100, 1}, {1200, 0}}));
-  EXPECT_EQ(log.finished, (std::vector<ObjectId>{id}));
-  ASSERT_NE(scene.Find(id), nullptr);
-  EXPECT_FALSE(scene.Find(id)->playing);
-}
+// The first tick starts frame 0; each frame then lasts its delay.
+INSTANTIATE_TEST_SUITE_P(Plays, CartoonPlayTest, testing::Values(
+    PlayCase{"endless", {100, 100, 100}, 0, 0, 0, false, 1700, 5,
+             {{1100, 1}, {1200, 2}, {1300, 0}, {1400, 1}, {1500, 2}, {1600, 0}, {1700, 1}}, false, true},
+    PlayCase{"extra delay on every frame", {100, 40}, 0, 10, 0, false, 1160, 5, {{1110, 1}, {1160, 0}}, false, true},
+    PlayCase{"interval on frame 0 of every run", {100, 100}, 0, 0, 300, false, 2000, 1,
+             {{1400, 1}, {1500, 0}, {1900, 1}, {2000, 0}}, false, true},
+    PlayCase{"two runs, then destroyed", {100, 100}, 2, 0, 0, true, 2000, 5,
+             {{1100, 1}, {1200, 0}, {1300, 1}, {1400, -1}}, true, false},
+    PlayCase{"one run, kept on frame 0", {100, 100}, 1, 0, 0, false, 1600, 5, {{1100, 1}, {1200, 0}}, true, false},
+    PlayCase{"a single frame never advances", {0}, 0, 0, 0, false, 3000, 5, {}, false, true}),
+    [](const testing::TestParamInfo<PlayCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(CartoonSceneTest, NegativePlaysFreezeAndZeroContinuesFromThatFrame) {
   const ObjectId id = Playing(Picture(1, 1, {100, 100, 100}));
@@ -229,13 +236,6 @@ TEST_F(CartoonSceneTest, NewPictureStopsOnItsFrameZero) {
   EXPECT_EQ(scene.TakeInvalidRects().size(), 1u);
 }
 
-TEST_F(CartoonSceneTest, SingleFrameNeverAdvances) {
-  const ObjectId id = Playing(Picture(2, 2, {0}));
-  const TickLog log = RunTicks(scene, id, 1000, 3000);
-  EXPECT_TRUE(log.changes.empty());
-  EXPECT_EQ(log.invalidCount, 0u);
-}
-
 TEST_F(CartoonSceneTest, TickCounterWrapAround) {
   const ObjectId id = Playing(Picture(1, 1, {100, 100}));
   const TickLog log = RunTicks(scene, id, 0xFFFFFF00u, 0x00000100u, 8);
@@ -259,7 +259,6 @@ TEST_F(CartoonSceneTest, UnknownIdsAreIgnored) {
   scene.SetObjectPicture(99, Picture(1, 1, {1}));
   scene.ShowObject(99, false);
   scene.PlayAnimation(99, -1, false, 0, 0);
-  scene.DestroyObject(0);
   EXPECT_EQ(scene.Objects().size(), 1u);
   EXPECT_TRUE(scene.TakeInvalidRects().empty());
   EXPECT_EQ(scene.Find(id)->picture, before.picture);
@@ -267,12 +266,12 @@ TEST_F(CartoonSceneTest, UnknownIdsAreIgnored) {
 }
 
 TEST(ForcedRepaintTest, AtMostOncePer100MsAcrossBoxes) {
-  ForcedRepaintClock shared;
+  std::uint32_t shared = 0;
   EXPECT_TRUE(TakeForcedRepaint(shared, 1000));   // box A
   EXPECT_FALSE(TakeForcedRepaint(shared, 1005));  // box B shares the clock
   EXPECT_FALSE(TakeForcedRepaint(shared, 1100));  // exactly 100 ms is not more than 100
   EXPECT_TRUE(TakeForcedRepaint(shared, 1101));
-  shared.last = 0xFFFFFFF0u;
+  shared = 0xFFFFFFF0u;
   EXPECT_FALSE(TakeForcedRepaint(shared, 0x00000050u));
   EXPECT_TRUE(TakeForcedRepaint(shared, 0x00000080u));
 }
