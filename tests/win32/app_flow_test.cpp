@@ -975,7 +975,9 @@ std::optional<DpiLevel> BadgeLevel(skin::ImageResource picture, const wchar_t* t
     if (std::wstring(caption) == text && ::IsWindowVisible(child)) textAt = corner;
   }
   EXPECT_EQ(drawnAt.has_value(), textAt.has_value()) << "the static is in step with the badge";
-  if (drawnAt && textAt) EXPECT_TRUE(drawnAt->x == textAt->x && drawnAt->y == textAt->y);
+  if (drawnAt && textAt) {
+    EXPECT_TRUE(drawnAt->x == textAt->x && drawnAt->y == textAt->y);
+  }
   for (const DpiLevelInfo& info : DpiLevels())
     if (drawnAt && BadgeSpotOf(info.level).left == drawnAt->x && BadgeSpotOf(info.level).top == drawnAt->y)
       return info.level;
