@@ -13,13 +13,6 @@ namespace {
 // Posted when a click or an activation may have raised a window above the windows it owns.
 constexpr UINT kRaiseOwnedMessage = WM_APP + 0x52;
 
-void FillBackground(const FormWindow& window, HDC dc) {
-  RECT client;
-  api::GetClientRect(window.Handle(), &client);
-  UniqueBrush brush(api::CreateSolidBrush(*window.backColor));
-  api::FillRect(dc, &client, brush.get());
-}
-
 }  // namespace
 
 HWND LiveHandle(ControlState& control) {
@@ -59,10 +52,13 @@ std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
     case WM_NCCREATE:
       service().windows[design->id] = this;
       return std::nullopt;
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND: {
       if (!backColor) return std::nullopt;
-      FillBackground(*this, reinterpret_cast<HDC>(wParam));
+      RECT client;
+      api::GetClientRect(hwnd_, &client);
+      api::FillRect(reinterpret_cast<HDC>(wParam), &client, UniqueBrush(api::CreateSolidBrush(*backColor)).get());
       return 1;
+    }
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
       return std::nullopt;

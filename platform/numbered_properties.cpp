@@ -1,6 +1,4 @@
 // The numbered properties of windows and controls: stored, applied to the native windows and read back.
-#include "platform/numbered_properties.h"
-
 #include "platform/animation_service.h"
 #include "platform/cartoon_box.h"
 #include "platform/fatal_error.h"
@@ -60,48 +58,47 @@ void ApplyCommon(HWND hwnd, int index, const PropertyValue& value) {
   }
 }
 
-std::optional<PropertyValue> ReadCommon(ControlRef ref, HWND hwnd, int index) {
+// A common value as it is stored: positions and sizes clamped, flags 0 or 1.
+std::int32_t CommonValue(int index, const PropertyValue& value) {
   switch (index) {
-    case kPropTag: return PropertyValue(service().tags[ref]);
-    case kPropMousePointer: return PropertyValue(service().pointers[ref]);
-    default: break;
-  }
-  if (hwnd == nullptr) {
-    const StoredCommon& stored = service().stored[ref];
-    const WindowTemplate* window = FindTemplate(ref.window);
-    const ControlTemplate* design = window ? window->FindControl(ref.control) : nullptr;
-    switch (index) {
-      case kPropLeft: return PropertyValue(stored.left.value_or(design ? design->left : 0));
-      case kPropTop: return PropertyValue(stored.top.value_or(design ? design->top : 0));
-      case kPropWidth: return PropertyValue(stored.width.value_or(design ? design->width : 0));
-      case kPropHeight: return PropertyValue(stored.height.value_or(design ? design->height : 0));
-      case kPropVisible: return PropertyValue(stored.visible.value_or(design ? design->visible : false));
-      case kPropDisabled: return PropertyValue(stored.disabled.value_or(design ? design->disabled : false));
-      default: return std::nullopt;
-    }
-  }
-  RECT rect = CurrentRect(hwnd);
-  switch (index) {
-    case kPropLeft: return PropertyValue(static_cast<std::int32_t>(rect.left));
-    case kPropTop: return PropertyValue(static_cast<std::int32_t>(rect.top));
-    case kPropWidth: return PropertyValue(static_cast<std::int32_t>(rect.right - rect.left));
-    case kPropHeight: return PropertyValue(static_cast<std::int32_t>(rect.bottom - rect.top));
-    case kPropVisible: return PropertyValue((api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0);
-    case kPropDisabled: return PropertyValue(!api::IsWindowEnabled(hwnd));
-    default: return std::nullopt;
+    case kPropLeft:
+    case kPropTop: return ClampPosition(value.Number());
+    case kPropWidth:
+    case kPropHeight: return ClampSize(value.Number());
+    default: return value.Flag();
   }
 }
 
-void Store(StoredCommon& stored, int index, const PropertyValue& value) {
+PropertyValue ReadCommon(ControlRef ref, HWND hwnd, int index) {
   switch (index) {
-    case kPropLeft: stored.left = ClampPosition(value.Number()); break;
-    case kPropTop: stored.top = ClampPosition(value.Number()); break;
-    case kPropWidth: stored.width = ClampSize(value.Number()); break;
-    case kPropHeight: stored.height = ClampSize(value.Number()); break;
-    case kPropVisible: stored.visible = value.Flag(); break;
-    case kPropDisabled: stored.disabled = value.Flag(); break;
-    default: break;
+    case kPropTag: return service().tags[ref];
+    case kPropMousePointer: return service().pointers[ref];
+    case kPropLeft:
+    case kPropTop:
+    case kPropWidth:
+    case kPropHeight:
+      if (hwnd) {
+        const RECT rect = CurrentRect(hwnd);
+        const LONG values[] = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+        return static_cast<std::int32_t>(values[index]);
+      }
+      break;
+    case kPropVisible:
+      if (hwnd) return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+      break;
+    case kPropDisabled:
+      if (hwnd) return !api::IsWindowEnabled(hwnd);
+      break;
+    default: return {};
   }
+  // Without a native window: the value stored for it, else the template's.
+  if (std::optional<std::int32_t> stored = service().stored[ref][index]) return *stored;
+  const WindowTemplate* window = FindTemplate(ref.window);
+  const ControlTemplate* design = window ? window->FindControl(ref.control) : nullptr;
+  if (design == nullptr) return {};
+  const std::int32_t designed[] = {design->left, design->top,     design->width,   design->height,
+                                   0,            design->visible, design->disabled};
+  return designed[index];
 }
 
 void SetWindowKindProperty(FormWindow& window, int index, const PropertyValue& value) {
@@ -155,14 +152,10 @@ PropertyValue GetControlKindProperty(const ControlState& control, int index) {
 void ApplyStored(ControlRef ref, HWND hwnd) {
   auto it = service().stored.find(ref);
   if (it == service().stored.end()) return;
-  StoredCommon stored = it->second;
+  const StoredCommon stored = it->second;
   service().stored.erase(it);
-  if (stored.left) ApplyCommon(hwnd, kPropLeft, *stored.left);
-  if (stored.top) ApplyCommon(hwnd, kPropTop, *stored.top);
-  if (stored.width) ApplyCommon(hwnd, kPropWidth, *stored.width);
-  if (stored.height) ApplyCommon(hwnd, kPropHeight, *stored.height);
-  if (stored.disabled) ApplyCommon(hwnd, kPropDisabled, *stored.disabled);
-  if (stored.visible) ApplyCommon(hwnd, kPropVisible, *stored.visible);
+  for (int index : {kPropLeft, kPropTop, kPropWidth, kPropHeight, kPropDisabled, kPropVisible})
+    if (stored[index]) ApplyCommon(hwnd, index, *stored[index]);
 }
 
 void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
@@ -175,54 +168,26 @@ void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
     service().pointers[ref] = value.Number();
     return;
   }
-  FormWindow* window = FindLoaded(ref.window);
-  if (IsWindowRef(ref)) {
-    if (window == nullptr) {
-      if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
-      Store(service().stored[ref], index, value);
-      return;
-    }
-    if (index >= kFirstKindProperty)
-      SetWindowKindProperty(*window, index, value);
-    else
-      ApplyCommon(window->hwnd(), index, value);
-    return;
-  }
-  if (window == nullptr) FatalError(kWindowNotLoaded);
-  auto it = window->controls.find(ref.control);
-  if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  ControlState& control = it->second;
-  if (LiveHandle(control) == nullptr) {
+  const Target target = FindTarget(ref, kWindowNotLoaded);
+  if (index < 0) return;
+  if (target.hwnd == nullptr) {
     if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
-    Store(service().stored[ref], index, value);
-    return;
+    service().stored[ref][index] = CommonValue(index, value);
+  } else if (index < kFirstKindProperty) {
+    ApplyCommon(target.hwnd, index, value);
+  } else if (target.control) {
+    SetControlKindProperty(*target.control, index, value);
+  } else {
+    SetWindowKindProperty(*target.window, index, value);
   }
-  if (index >= kFirstKindProperty)
-    SetControlKindProperty(control, index, value);
-  else
-    ApplyCommon(control.hwnd, index, value);
 }
 
 PropertyValue GetControlProperty(ControlRef ref, int index) {
   ExpectWindowThread("GetControlProperty");
-  FormWindow* window = FindLoaded(ref.window);
-  if (IsWindowRef(ref)) {
-    if (window == nullptr) {
-      if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
-      return ReadCommon(ref, nullptr, index).value_or(PropertyValue());
-    }
-    if (index >= kFirstKindProperty) return GetWindowKindProperty(*window, index);
-    return ReadCommon(ref, window->hwnd(), index).value_or(PropertyValue());
-  }
-  if (window == nullptr) FatalError(kWindowNotLoaded);
-  auto it = window->controls.find(ref.control);
-  if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  ControlState& control = it->second;
-  if (index >= kFirstKindProperty) {
-    if (LiveHandle(control) == nullptr) FatalError(kNoNativeWindowYet);
-    return GetControlKindProperty(control, index);
-  }
-  return ReadCommon(ref, LiveHandle(control), index).value_or(PropertyValue());
+  const Target target = FindTarget(ref, kWindowNotLoaded);
+  if (index < kFirstKindProperty) return ReadCommon(ref, target.hwnd, index);
+  if (target.hwnd == nullptr) FatalError(kNoNativeWindowYet);
+  return target.control ? GetControlKindProperty(*target.control, index) : GetWindowKindProperty(*target.window, index);
 }
 
 }  // namespace quorlin::platform

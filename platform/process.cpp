@@ -28,13 +28,6 @@ std::vector<char> WritableCopy(const std::string& text) {
   return buffer;
 }
 
-// Owners for both handles of a created process; the thread's is declared last so it closes first.
-struct ProcessHandles {
-  UniqueHandle process;
-  UniqueHandle thread;
-  explicit ProcessHandles(const PROCESS_INFORMATION& info) : process(info.hProcess), thread(info.hThread) {}
-};
-
 // A bare file name: anything with a directory part or a drive could step out of the system directory.
 bool IsBareFileName(const std::string& name) {
   return !name.empty() && name.find_first_of("\\/:") == std::string::npos;
@@ -50,12 +43,9 @@ std::string SystemDirectory() {
 // A program that has not ended when the wait ran out is ended here: a hanging reg.exe must not keep
 // the tool waiting, nor linger after it. The short wait lets the end take effect before the
 // handles close.
-constexpr DWORD kTerminatedExitCode = 1;
-constexpr DWORD kEndAfterTerminateMs = 5000;
-
 void EndProcess(HANDLE process) {
-  api::TerminateProcess(process, kTerminatedExitCode);
-  api::WaitForSingleObject(process, kEndAfterTerminateMs);
+  api::TerminateProcess(process, 1);
+  api::WaitForSingleObject(process, 5000);
 }
 
 struct ThreadStart {
@@ -65,11 +55,8 @@ struct ThreadStart {
 
 // Adapts the tool's one-argument entry to the system's thread procedure; owns the start record.
 DWORD WINAPI RunThreadEntry(LPVOID raw) {
-  std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(raw));
-  ThreadEntry entry = start->entry;
-  std::int32_t parameter = start->parameter;
-  start.reset();
-  entry(parameter);
+  const ThreadStart start = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(raw));  // freed here
+  start.entry(start.parameter);
   return 0;
 }
 
@@ -83,12 +70,11 @@ bool RunCommandLine(const std::string& commandLine, bool wait, ShowMode showMode
                            &info)) {
     return false;
   }
-  ProcessHandles handles(info);
-  if (wait) {
-    api::WaitForSingleObject(handles.process.get(), INFINITE);
-  } else {
-    api::WaitForInputIdle(handles.process.get(), kInputIdleTimeoutMs);
-  }
+  UniqueHandle process(info.hProcess), thread(info.hThread);  // the thread's closes first
+  if (wait)
+    api::WaitForSingleObject(process.get(), INFINITE);
+  else
+    api::WaitForInputIdle(process.get(), kInputIdleTimeoutMs);
   return true;
 }
 
@@ -110,16 +96,16 @@ CommandResult RunSystemCommand(const std::string& programFileName, const std::st
                            directory.c_str(), &startup, &info)) {
     return result;
   }
-  ProcessHandles handles(info);
+  UniqueHandle process(info.hProcess), thread(info.hThread);  // the thread's closes first
   result.started = true;
-  const DWORD waited = api::WaitForSingleObject(handles.process.get(), timeoutMs);
+  const DWORD waited = api::WaitForSingleObject(process.get(), timeoutMs);
   if (waited == WAIT_TIMEOUT) {
     result.timedOut = true;
-    EndProcess(handles.process.get());
+    EndProcess(process.get());
     return result;
   }
   DWORD exitCode = 0;
-  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(handles.process.get(), &exitCode)) {
+  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(process.get(), &exitCode)) {
     result.exited = true;
     result.exitCode = exitCode;
   }

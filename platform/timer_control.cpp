@@ -59,10 +59,9 @@ class TimerControl : public BoundWindow<TimerControl> {
 
 }  // namespace
 
-HWND CreateTimerControl(HWND parent, int controlId, int left, int top, int width, int height,
-                        std::int32_t period, EventHandler onTick) {
-  return TimerControl::Create(std::make_unique<TimerControl>(period, onTick), 0, L"", WS_CHILD, left, top, width,
-                              height, parent, controlId);
+HWND CreateTimerControl(HWND parent, const ControlTemplate& design) {
+  return TimerControl::Create(std::make_unique<TimerControl>(design.timerPeriod, design.onTick), 0, L"", WS_CHILD,
+                              design.left, design.top, design.width, design.height, parent, design.id);
 }
 
 void SetTimerPeriod(HWND timer, std::int32_t period) {

@@ -10,8 +10,7 @@
 
 namespace quorlin::platform {
 
-HWND CreateTimerControl(HWND parent, int controlId, int left, int top, int width, int height,
-                        std::int32_t period, EventHandler onTick);
+HWND CreateTimerControl(HWND parent, const ControlTemplate& design);
 void SetTimerPeriod(HWND timer, std::int32_t period);
 std::int32_t TimerPeriod(HWND timer);
 

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/win_api.h"
 #include "platform/window_binding.h"
+#include "platform/window_registry.h"
 
 namespace quorlin::platform {
 
@@ -33,11 +34,8 @@ UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, B
   font.lfItalic = record.italic;
   font.lfUnderline = record.underline;
   font.lfStrikeOut = record.strikeOut;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfOutPrecision = 0;
-  font.lfClipPrecision = 0;
+  font.lfCharSet = DEFAULT_CHARSET;  // output and clip precision and pitch-and-family stay 0
   font.lfQuality = quality;
-  font.lfPitchAndFamily = 0;
   std::copy_n(face.begin(), std::min<size_t>(face.size(), LF_FACESIZE - 1), font.lfFaceName);
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
@@ -82,27 +80,17 @@ void DrawPasses(HDC dc, const LabelProperties& properties, const std::wstring& c
   UINT format = LabelFormatFlags(properties.hAlign, properties.vAlign, properties.wordWrap);
   api::SetBkMode(dc, TRANSPARENT);
   for (const TextPass& pass : LabelTextPasses(properties)) {
-    RECT area = client;
-    area.left += pass.dx;
-    area.right += pass.dx;
-    area.top += pass.dy;
-    area.bottom += pass.dy;
+    RECT area{client.left + pass.dx, client.top + pass.dy, client.right + pass.dx, client.bottom + pass.dy};
     api::SetTextColor(dc, pass.color);
     api::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &area, format);
   }
 }
 
-bool IsPopup(HWND hwnd) { return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) != 0; }
-
 // The window the label is drawn on: walks up the parents while the window is not a pop-up window and
 // has a parent.
 HWND TopLevelOf(HWND label) {
   HWND ancestor = label;
-  while (!IsPopup(ancestor)) {
-    HWND parent = api::GetParent(ancestor);
-    if (parent == nullptr) break;
-    ancestor = parent;
-  }
+  while (HasParentCoordinates(ancestor)) ancestor = api::GetParent(ancestor);
   return ancestor;
 }
 
@@ -252,11 +240,12 @@ void RefreshUnderLabel(HWND label) {
 
 }  // namespace
 
-HWND CreateTransLabel(HWND parent, int controlId, int left, int top, int width, int height, bool visible,
-                      const LabelProperties& properties) {
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+HWND CreateTransLabel(HWND parent, const ControlTemplate& design) {
+  const LabelProperties properties = ParseLabelRecord(design.record).value_or(LabelProperties());
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0);
   return TransLabel::Create(std::make_unique<TransLabel>(properties), WS_EX_TRANSPARENT,
-                            Widen(properties.caption).c_str(), style, left, top, width, height, parent, controlId);
+                            Widen(properties.caption).c_str(), style, design.left, design.top, design.width,
+                            design.height, parent, design.id);
 }
 
 void SetLabelProperty(HWND label, int index, const PropertyValue& value) {

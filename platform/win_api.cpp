@@ -12,19 +12,10 @@ QUORLIN_WIN_API_LIST(QUORLIN_API_DEFINE)
 
 namespace {
 
-constexpr int kLibraryCount = 7;
-
-std::atomic<HMODULE> loadedModules[kLibraryCount];
-
-// Keeps the thread's last error across the lookup, so the caller sees the error of its own call.
-class LastErrorKeeper {
- public:
-  LastErrorKeeper() : saved_(::GetLastError()) {}
-  ~LastErrorKeeper() { ::SetLastError(saved_); }
-
- private:
-  DWORD saved_;
-};
+// The file names, as they appear in error messages, in the order of Library.
+constexpr const char* kLibraryFiles[] = {"kernel32.dll", "user32.dll",   "gdi32.dll",   "GdiPlus.dll",
+                                         "ole32.dll",    "advapi32.dll", "comctl32.dll"};
+std::atomic<HMODULE> loadedModules[std::size(kLibraryFiles)];
 
 }  // namespace
 
@@ -44,45 +35,36 @@ HMODULE LoadSystemLibrary(const char* fileName, LibraryLoader load) {
   return module;
 }
 
-namespace {
-
-HMODULE ModuleFor(Library library) {
+void* TryResolve(Library library, const char* name) {
+  // The caller sees the last error of its own call, never one of the lookup.
+  const DWORD lastError = ::GetLastError();
   auto& slot = loadedModules[static_cast<int>(library)];
   HMODULE module = slot.load(std::memory_order_acquire);
   if (module == nullptr) {
-    module = LoadSystemLibrary(LibraryFileName(library));
+    module = LoadSystemLibrary(kLibraryFiles[static_cast<int>(library)]);
     if (module != nullptr) slot.store(module, std::memory_order_release);
   }
-  return module;
-}
-
-}  // namespace
-
-const char* LibraryFileName(Library library) {
-  switch (library) {
-    case Library::Kernel32: return "kernel32.dll";
-    case Library::User32: return "user32.dll";
-    case Library::Gdi32: return "gdi32.dll";
-    case Library::GdiPlus: return "GdiPlus.dll";
-    case Library::Ole32: return "ole32.dll";
-    case Library::Advapi32: return "advapi32.dll";
-    case Library::Comctl32: return "comctl32.dll";
-  }
-  return "";
-}
-
-void* TryResolve(Library library, const char* name) {
-  LastErrorKeeper keepLastError;
-  HMODULE module = ModuleFor(library);
-  return module != nullptr ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
+  void* address = module != nullptr ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
+  ::SetLastError(lastError);
+  return address;
 }
 
 void* Resolve(Library library, const char* name) {
   void* address = TryResolve(library, name);
   if (address == nullptr) {
-    FatalError(std::string("无法找到指定DLL库文件“") + LibraryFileName(library) + "”中的输出命令“" + name + "”");
+    FatalError(std::string("无法找到指定DLL库文件“") + kLibraryFiles[static_cast<int>(library)] + "”中的输出命令“" +
+               name + "”");
   }
   return address;
 }
 
 }  // namespace quorlin::platform::api
+
+namespace quorlin::platform {
+
+bool RestrictDllSearch(const api::Slot<api::types::SetDefaultDllDirectories_t>& entry) {
+  auto setDefaultDllDirectories = entry.TryGet();
+  return setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
+}  // namespace quorlin::platform

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "platform/cartoon_box.h"
-#include "platform/numbered_properties.h"
 #include "platform/fatal_error.h"
 #include "platform/form_window.h"
 #include "platform/text.h"
@@ -28,23 +27,64 @@ HWND CreateControl(HWND parent, const ControlTemplate& design) {
       return api::CreateWindowExW(0, L"BUTTON", Widen(design.text).c_str(), style, design.left, design.top,
                                   design.width, design.height, parent, id, instance, nullptr);
     }
-    case ControlKind::Timer:
-      return CreateTimerControl(parent, design.id, design.left, design.top, design.width, design.height,
-                                design.timerPeriod, design.onTick);
-    case ControlKind::TransLabel: {
-      LabelProperties properties = ParseLabelRecord(design.record).value_or(LabelProperties());
-      return CreateTransLabel(parent, design.id, design.left, design.top, design.width, design.height,
-                              design.visible, properties);
-    }
+    case ControlKind::Timer: return CreateTimerControl(parent, design);
+    case ControlKind::TransLabel: return CreateTransLabel(parent, design);
     case ControlKind::CartoonBox:
       return CreateCartoonBox(parent, design.id, design.left, design.top, design.width, design.height, design.visible);
-    case ControlKind::CartoonObject:
-      return nullptr;
+    case ControlKind::CartoonObject: break;
   }
   return nullptr;
 }
 
+// The native window of a ref, or the fatal error when the ref names nothing that has one.
+HWND HandleOrFail(ControlRef ref) {
+  HWND hwnd = WindowHandle(ref);
+  if (hwnd == nullptr) FatalError(kNoSuchWindow);
+  return hwnd;
+}
+
 }  // namespace
+
+Service& service() {
+  static Service instance;
+  return instance;
+}
+
+FormWindow* FindLoaded(std::int32_t windowId) {
+  auto& windows = service().windows;
+  auto it = windows.find(windowId);
+  return it == windows.end() || it->second->hwnd() == nullptr ? nullptr : it->second;
+}
+
+const WindowTemplate* FindTemplate(std::int32_t windowId) {
+  auto& templates = service().templates;
+  auto it = templates.find(windowId);
+  return it == templates.end() ? nullptr : &it->second;
+}
+
+bool IsWindowRef(ControlRef ref) {
+  const WindowTemplate* design = FindTemplate(ref.window);
+  return design != nullptr && design->selfId == ref.control;
+}
+
+Target FindTarget(ControlRef ref, const char* notLoaded) {
+  Target target{FindLoaded(ref.window)};
+  if (IsWindowRef(ref)) {
+    target.hwnd = target.window ? target.window->hwnd() : nullptr;
+    return target;
+  }
+  if (target.window == nullptr) FatalError(notLoaded);
+  auto it = target.window->controls.find(ref.control);
+  if (it == target.window->controls.end()) FatalError(kNoSuchWindow);
+  target.control = &it->second;
+  target.hwnd = LiveHandle(it->second);
+  return target;
+}
+
+void RegisterWindowTemplate(WindowTemplate window) {
+  std::int32_t id = window.id;
+  service().templates[id] = std::move(window);
+}
 
 bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/) {
   ExpectWindowThread("LoadWindow");
@@ -101,12 +141,9 @@ bool IsWindowLoaded(ControlRef ref) {
 
 HWND WindowHandle(ControlRef ref) {
   ExpectWindowThread("WindowHandle");
-  FormWindow* window = FindLoaded(ref.window);
-  if (window == nullptr) FatalError(kNoSuchWindow);
-  if (IsWindowRef(ref)) return window->hwnd();
-  auto it = window->controls.find(ref.control);
-  if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  return LiveHandle(it->second);
+  const Target target = FindTarget(ref, kNoSuchWindow);
+  if (target.window == nullptr) FatalError(kNoSuchWindow);
+  return target.hwnd;
 }
 
 void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top, std::optional<int> width,

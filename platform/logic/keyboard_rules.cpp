@@ -56,24 +56,15 @@ std::vector<Stop> StopsOf(std::span<const KeyStop> stops) {
 
 std::optional<std::size_t> TabTarget(std::span<const KeyStop> stops, std::optional<std::size_t> from, bool backward) {
   const std::vector<Stop> order = StopsOf(stops);
-  if (order.empty()) return std::nullopt;
-  std::optional<std::size_t> at;
-  if (from && *from < stops.size()) {
-    for (std::size_t i = 0; i < order.size(); ++i)
-      if (*from >= order[i].begin && *from < order[i].end) at = i;
-    if (!at) {
-      // A control that is no stop itself (disabled, say): the next stop after it, or the one before.
-      for (std::size_t i = 0; i < order.size(); ++i) {
-        if (order[i].begin > *from) {
-          return order[backward ? (i + order.size() - 1) % order.size() : i].target;
-        }
-      }
-      return order[backward ? order.size() - 1 : 0].target;
-    }
-  }
-  if (!at) return order[backward ? order.size() - 1 : 0].target;
-  const std::size_t next = backward ? (*at + order.size() - 1) % order.size() : (*at + 1) % order.size();
-  return order[next].target;
+  const std::size_t n = order.size();
+  if (n == 0) return std::nullopt;
+  if (!from || *from >= stops.size()) return order[backward ? n - 1 : 0].target;
+  // The stop that holds `from` or, for a control that is no stop itself (disabled, say), the first
+  // stop after it (n: none).
+  std::size_t at = 0;
+  while (at < n && order[at].end <= *from) ++at;
+  const bool inside = at < n && order[at].begin <= *from;
+  return order[backward ? (at + n - 1) % n : (at + (inside ? 1 : 0)) % n].target;
 }
 
 std::optional<std::size_t> ArrowTarget(std::span<const KeyStop> stops, std::size_t from, bool backward) {

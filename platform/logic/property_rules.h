@@ -1,6 +1,7 @@
 // Numbered properties shared by every control, and the rules that clamp their values.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quorlin::platform {
@@ -41,13 +42,8 @@ constexpr std::int32_t kWindowStateMaximized = 3;
 
 constexpr std::int32_t kMaxCoordinate = 32627;
 
-constexpr std::int32_t ClampPosition(std::int32_t value) {
-  return value < -kMaxCoordinate ? -kMaxCoordinate : (value > kMaxCoordinate ? kMaxCoordinate : value);
-}
-
-constexpr std::int32_t ClampSize(std::int32_t value) {
-  return value < 0 ? 0 : (value > kMaxCoordinate ? kMaxCoordinate : value);
-}
+constexpr std::int32_t ClampPosition(std::int32_t value) { return std::clamp(value, -kMaxCoordinate, kMaxCoordinate); }
+constexpr std::int32_t ClampSize(std::int32_t value) { return std::clamp(value, std::int32_t{0}, kMaxCoordinate); }
 
 // r + g * 256 + b * 65536, each channel taken as given (0..255).
 constexpr std::uint32_t ColorFromRgb(std::int32_t r, std::int32_t g, std::int32_t b) {

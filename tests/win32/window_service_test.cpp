@@ -9,7 +9,6 @@
 
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
-#include "platform/dll_search.h"
 #include "platform/text.h"
 #include "platform/trans_label.h"
 #include "platform/win_api.h"
