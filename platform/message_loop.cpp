@@ -22,9 +22,9 @@ KeyControls KeyControlsOf(FormWindow& window) {
   for (const ControlTemplate& design : window.design->controls) {
     HWND hwnd = nullptr;
     if (auto it = window.controls.find(design.id); it != window.controls.end()) hwnd = LiveHandle(it->second);
-    keys.stops.push_back({design.tabStop, design.radio,
-                          hwnd != nullptr && api::IsWindowVisible(hwnd) && api::IsWindowEnabled(hwnd),
-                          design.radio && hwnd != nullptr && api::SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED});
+    const bool usable = hwnd != nullptr && api::IsWindowVisible(hwnd) && api::IsWindowEnabled(hwnd);
+    const bool checked = design.radio && hwnd != nullptr && api::SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    keys.stops.push_back({design.tabStop, design.radio, usable, checked});
     keys.windows.push_back(hwnd);
   }
   return keys;

@@ -14,44 +14,41 @@ bool HasParentCoordinates(HWND hwnd) {
   return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) == 0 && api::GetParent(hwnd) != nullptr;
 }
 
-RECT CurrentRect(HWND hwnd) {
+Place PlaceOf(HWND hwnd) {
   RECT rect{};
   api::GetWindowRect(hwnd, &rect);
   if (HasParentCoordinates(hwnd))
     api::MapWindowPoints(nullptr, api::GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
 namespace {
 
-void ApplyCommon(HWND hwnd, int index, const PropertyValue& value) {
-  RECT rect = CurrentRect(hwnd);
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+// Applies a common value, as CommonValue gives it, to the native window.
+void ApplyCommon(HWND hwnd, int index, std::int32_t value) {
   switch (index) {
     case kPropLeft:
-      api::MoveWindow(hwnd, ClampPosition(value.Number()), rect.top, width, height, TRUE);
-      break;
     case kPropTop:
-      api::MoveWindow(hwnd, rect.left, ClampPosition(value.Number()), width, height, TRUE);
-      break;
     case kPropWidth:
-      api::SetWindowPos(hwnd, nullptr, 0, 0, ClampSize(value.Number()), height,
-                        SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    case kPropHeight: {
+      Place place = PlaceOf(hwnd);
+      place[index] = value;
+      if (index == kPropLeft || index == kPropTop)
+        api::MoveWindow(hwnd, place[0], place[1], place[2], place[3], TRUE);
+      else
+        api::SetWindowPos(hwnd, nullptr, 0, 0, place[2], place[3], SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
       break;
-    case kPropHeight:
-      api::SetWindowPos(hwnd, nullptr, 0, 0, width, ClampSize(value.Number()),
-                        SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-      break;
+    }
     case kPropVisible:
       // Controls and owned windows are shown without activating them: showing the notice on the
       // overlay, or the overlay itself, must not take the keyboard (and with it Esc) away from the
       // main window.
-      api::ShowWindow(hwnd, !value.Flag()                                                  ? SW_HIDE
+      api::ShowWindow(hwnd, value == 0                                                     ? SW_HIDE
                             : HasParentCoordinates(hwnd) || api::GetWindow(hwnd, GW_OWNER) ? SW_SHOWNA
                                                                                            : SW_SHOW);
       break;
     case kPropDisabled:
-      api::EnableWindow(hwnd, value.Flag() ? FALSE : TRUE);
+      api::EnableWindow(hwnd, value != 0 ? FALSE : TRUE);
       break;
     default:
       break;
@@ -77,11 +74,7 @@ PropertyValue ReadCommon(ControlRef ref, HWND hwnd, int index) {
     case kPropTop:
     case kPropWidth:
     case kPropHeight:
-      if (hwnd) {
-        const RECT rect = CurrentRect(hwnd);
-        const LONG values[] = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-        return static_cast<std::int32_t>(values[index]);
-      }
+      if (hwnd) return PlaceOf(hwnd)[index];
       break;
     case kPropVisible:
       if (hwnd) return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -174,7 +167,7 @@ void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
     if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
     service().stored[ref][index] = CommonValue(index, value);
   } else if (index < kFirstKindProperty) {
-    ApplyCommon(target.hwnd, index, value);
+    ApplyCommon(target.hwnd, index, CommonValue(index, value));
   } else if (target.control) {
     SetControlKindProperty(*target.control, index, value);
   } else {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "platform/handle_owners.h"
@@ -13,19 +14,26 @@ namespace {
 
 constexpr DWORD kInputIdleTimeoutMs = 1000;
 
-STARTUPINFOA StartupRecord(ShowMode showMode) {
+// A created process, its thread's handle closed first.
+struct Started {
+  UniqueHandle process, thread;
+};
+
+// CreateProcessA with the start-up record of the show mode and a private, terminated copy of the
+// command line (the call may write into it); no handles inherited, the caller's environment.
+std::optional<Started> Start(const char* program, const std::string& commandLine, DWORD flags,
+                             const char* directory, ShowMode showMode) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = ShowCommandFor(showMode);
-  return startup;
-}
-
-// CreateProcessA may write into the command line, so it gets a private, terminated copy.
-std::vector<char> WritableCopy(const std::string& text) {
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  return buffer;
+  std::vector<char> command(commandLine.begin(), commandLine.end());
+  command.push_back('\0');
+  PROCESS_INFORMATION info{};
+  if (!api::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, flags, nullptr, directory, &startup,
+                           &info))
+    return std::nullopt;
+  return Started{UniqueHandle(info.hProcess), UniqueHandle(info.hThread)};
 }
 
 // A bare file name: anything with a directory part or a drive could step out of the system directory.
@@ -63,18 +71,12 @@ DWORD WINAPI RunThreadEntry(LPVOID raw) {
 }  // namespace
 
 bool RunCommandLine(const std::string& commandLine, bool wait, ShowMode showMode) {
-  STARTUPINFOA startup = StartupRecord(showMode);
-  PROCESS_INFORMATION info{};
-  std::vector<char> command = WritableCopy(commandLine);
-  if (!api::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                           &info)) {
-    return false;
-  }
-  UniqueHandle process(info.hProcess), thread(info.hThread);  // the thread's closes first
+  const std::optional<Started> started = Start(nullptr, commandLine, 0, nullptr, showMode);
+  if (!started) return false;
   if (wait)
-    api::WaitForSingleObject(process.get(), INFINITE);
+    api::WaitForSingleObject(started->process.get(), INFINITE);
   else
-    api::WaitForInputIdle(process.get(), kInputIdleTimeoutMs);
+    api::WaitForInputIdle(started->process.get(), kInputIdleTimeoutMs);
   return true;
 }
 
@@ -89,23 +91,19 @@ CommandResult RunSystemCommand(const std::string& programFileName, const std::st
   // No console window at all (hidden is not enough for a console program: its console could still
   // flash up), and the system directory as the working directory, so nothing is looked up in a
   // folder the user happened to start the tool from.
-  STARTUPINFOA startup = StartupRecord(showMode);
-  PROCESS_INFORMATION info{};
-  std::vector<char> command = WritableCopy(commandLine);
-  if (!api::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                           directory.c_str(), &startup, &info)) {
-    return result;
-  }
-  UniqueHandle process(info.hProcess), thread(info.hThread);  // the thread's closes first
+  const std::optional<Started> started =
+      Start(program.c_str(), commandLine, CREATE_NO_WINDOW, directory.c_str(), showMode);
+  if (!started) return result;
+  HANDLE process = started->process.get();
   result.started = true;
-  const DWORD waited = api::WaitForSingleObject(process.get(), timeoutMs);
+  const DWORD waited = api::WaitForSingleObject(process, timeoutMs);
   if (waited == WAIT_TIMEOUT) {
     result.timedOut = true;
-    EndProcess(process.get());
+    EndProcess(process);
     return result;
   }
   DWORD exitCode = 0;
-  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(process.get(), &exitCode)) {
+  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(process, &exitCode)) {
     result.exited = true;
     result.exitCode = exitCode;
   }

@@ -19,10 +19,7 @@ namespace {
 
 LabelBackdrop installedBackdrop = nullptr;
 // Every label window of the process, for repainting them all when the picture beneath changes.
-std::set<HWND>& liveLabels() {
-  static std::set<HWND> labels;
-  return labels;
-}
+std::set<HWND> liveLabels;
 
 UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, BYTE quality) {
   LOGFONTW font{};
@@ -40,14 +37,6 @@ UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, B
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
 
-// Whether the font selected into dc has the face that was asked for: GDI gives another face when it
-// knows no font by that name (a matched name reads back as it was asked for).
-bool SelectedFaceIs(HDC dc, const std::wstring& face) {
-  wchar_t selected[LF_FACESIZE] = {};
-  if (api::GetTextFaceW(dc, LF_FACESIZE, selected) <= 0) return true;  // cannot tell: keep it
-  return face == selected;
-}
-
 // The label's font, selected into dc for the caller's scope. A localized family name that finds no
 // font on this system (GDI matches it only in the name's own language) is asked for by its English
 // name instead. Without a font record, or when no font can be made, the stock GUI font.
@@ -59,8 +48,11 @@ class LabelFont {
       font_ = CreateLabelFont(*record, face, quality);
       if (font_) {
         select_.emplace(dc, font_.get());
+        // GDI gives another face when it knows no font by that name (a matched name reads back as
+        // it was asked for); when it cannot tell, the font stays.
         std::optional<std::string> english = EnglishFamilyName(record->faceName);
-        if (english && !SelectedFaceIs(dc, face)) {
+        wchar_t selected[LF_FACESIZE] = {};
+        if (english && api::GetTextFaceW(dc, LF_FACESIZE, selected) > 0 && face != selected) {
           if (UniqueFont other = CreateLabelFont(*record, Widen(*english), quality)) {
             api::SelectObject(dc, other.get());  // the first selection still restores the old font
             font_ = std::move(other);
@@ -97,10 +89,9 @@ HWND TopLevelOf(HWND label) {
 // The colour key of a colour-keyed layered window.
 std::optional<COLORREF> ColorKeyOf(HWND window) {
   COLORREF key = 0;
-  BYTE alpha = 0;
   DWORD flags = 0;
   if ((api::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0 ||
-      !api::GetLayeredWindowAttributes(window, &key, &alpha, &flags) || (flags & LWA_COLORKEY) == 0)
+      !api::GetLayeredWindowAttributes(window, &key, nullptr, &flags) || (flags & LWA_COLORKEY) == 0)
     return std::nullopt;
   return key;
 }
@@ -120,13 +111,7 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   RECT area = client;
   api::MapWindowPoints(label, window, reinterpret_cast<POINT*>(&area), 2);
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};  // 32 bits a pixel, top-down
   void* bits = nullptr;
   UniqueBitmap bitmap(api::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDc memory(api::CreateCompatibleDC(dc));
@@ -178,10 +163,10 @@ class TransLabel : public BoundWindow<TransLabel> {
   std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM) {
     switch (message) {
       case WM_NCCREATE:
-        liveLabels().insert(hwnd_);
+        liveLabels.insert(hwnd_);
         return std::nullopt;
       case WM_NCDESTROY:
-        liveLabels().erase(hwnd_);
+        liveLabels.erase(hwnd_);
         return std::nullopt;
       case WM_ERASEBKGND:
         return 1;  // never fills: the parent's drawing shows through
@@ -269,7 +254,7 @@ void SetLabelBackdrop(LabelBackdrop backdrop) { installedBackdrop = backdrop; }
 
 void RepaintLabels() {
   // Without the picture beneath a label draws onto its parent's background: that is redrawn first.
-  const std::vector<HWND> labels(liveLabels().begin(), liveLabels().end());
+  const std::vector<HWND> labels(liveLabels.begin(), liveLabels.end());
   for (HWND label : labels)
     if (api::IsWindowVisible(label)) RefreshUnderLabel(label);
 }

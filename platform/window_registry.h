@@ -52,8 +52,10 @@ Target FindTarget(ControlRef ref, const char* notLoaded);
 
 // Whether a window's position is in its parent's client coordinates (a child, not a pop-up window).
 bool HasParentCoordinates(HWND hwnd);
-// The window's rectangle in its parent's client coordinates, or on the screen for a top-level window.
-RECT CurrentRect(HWND hwnd);
+// A window's left, top, width and height (by property index), in its parent's client coordinates
+// or, for a top-level window, on the screen.
+using Place = std::array<std::int32_t, 4>;
+Place PlaceOf(HWND hwnd);
 // Applies what was stored for a ref before its window existed, then forgets it.
 void ApplyStored(ControlRef ref, HWND hwnd);
 

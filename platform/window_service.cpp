@@ -150,14 +150,11 @@ void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top
                  std::optional<int> height) {
   ExpectWindowThread("PlaceWindow");
   HWND hwnd = HandleOrFail(ref);
-  RECT old = CurrentRect(hwnd);
-  int newLeft = left.value_or(old.left), newTop = top.value_or(old.top);
-  int newWidth = (width && *width != -1) ? *width : old.right - old.left;
-  int newHeight = (height && *height != -1) ? *height : old.bottom - old.top;
-  if (newLeft == old.left && newTop == old.top && newWidth == old.right - old.left &&
-      newHeight == old.bottom - old.top)
-    return;
-  api::MoveWindow(hwnd, newLeft, newTop, newWidth, newHeight, TRUE);
+  const Place old = PlaceOf(hwnd);
+  const Place place{left.value_or(old[kPropLeft]), top.value_or(old[kPropTop]),
+                    width && *width != -1 ? *width : old[kPropWidth],
+                    height && *height != -1 ? *height : old[kPropHeight]};
+  if (place != old) api::MoveWindow(hwnd, place[0], place[1], place[2], place[3], TRUE);
 }
 
 void RefreshNow(ControlRef ref) {
