@@ -60,10 +60,9 @@ std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       return 1;
     }
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
-      return std::nullopt;
     case WM_PARENTNOTIFY:
-      if (LOWORD(wParam) == WM_LBUTTONDOWN) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
+      if (message == WM_ACTIVATE ? LOWORD(wParam) != WA_INACTIVE : LOWORD(wParam) == WM_LBUTTONDOWN)
+        api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
       return std::nullopt;
     case kRaiseOwnedMessage:
       RaiseOwnedWindows(hwnd_);

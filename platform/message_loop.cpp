@@ -11,25 +11,6 @@ namespace quorlin::platform {
 
 namespace {
 
-// The keyboard's view of a window's controls, in template order, with their windows.
-struct KeyControls {
-  std::vector<KeyStop> stops;
-  std::vector<HWND> windows;
-};
-
-KeyControls KeyControlsOf(FormWindow& window) {
-  KeyControls keys;
-  for (const ControlTemplate& design : window.design->controls) {
-    HWND hwnd = nullptr;
-    if (auto it = window.controls.find(design.id); it != window.controls.end()) hwnd = LiveHandle(it->second);
-    const bool usable = hwnd != nullptr && api::IsWindowVisible(hwnd) && api::IsWindowEnabled(hwnd);
-    const bool checked = design.radio && hwnd != nullptr && api::SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    keys.stops.push_back({design.tabStop, design.radio, usable, checked});
-    keys.windows.push_back(hwnd);
-  }
-  return keys;
-}
-
 // The focus moves by the keyboard: from now on the window shows where the focus is. Giving a
 // control the focus raises its window above the windows it owns under Wine without a window
 // manager, as a click does: they go back on top.
@@ -45,42 +26,51 @@ bool HandleNavigation(WPARAM key, HWND root, FormWindow* window) {
   const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
   if (key != VK_TAB && key != VK_RETURN && !arrow) return false;
   if (api::GetKeyState(VK_CONTROL) < 0) return false;
-  const KeyControls keys = KeyControlsOf(*window);
+  // The keyboard's view of the window's controls, in template order, with their windows.
+  std::vector<KeyStop> stops;
+  std::vector<HWND> windows;
+  std::optional<std::size_t> focused;
+  const HWND focus = api::GetFocus();
+  for (const ControlTemplate& design : window->design->controls) {
+    HWND hwnd = nullptr;
+    if (auto it = window->controls.find(design.id); it != window->controls.end()) hwnd = LiveHandle(it->second);
+    const bool usable = hwnd != nullptr && api::IsWindowVisible(hwnd) && api::IsWindowEnabled(hwnd);
+    const bool checked = design.radio && hwnd != nullptr && api::SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (focus != nullptr && hwnd == focus) focused = stops.size();
+    stops.push_back({design.tabStop, design.radio, usable, checked});
+    windows.push_back(hwnd);
+  }
   // A click from the keyboard, as the button itself reports one: the form runs the button's handler.
   // The button's look does not change (no press is simulated).
   const auto click = [&](std::size_t i) {
     api::SendMessageW(root, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(window->design->controls[i].id), BN_CLICKED),
-                      reinterpret_cast<LPARAM>(keys.windows[i]));
+                      reinterpret_cast<LPARAM>(windows[i]));
     return true;
   };
-  std::optional<std::size_t> focused;
-  HWND focus = api::GetFocus();
-  for (std::size_t i = 0; i < keys.windows.size(); ++i)
-    if (focus != nullptr && keys.windows[i] == focus) focused = i;
 
   if (key == VK_TAB) {
-    const std::optional<std::size_t> target = TabTarget(keys.stops, focused, api::GetKeyState(VK_SHIFT) < 0);
+    const std::optional<std::size_t> target = TabTarget(stops, focused, api::GetKeyState(VK_SHIFT) < 0);
     if (!target) return false;
-    FocusFromKeyboard(root, keys.windows[*target]);
+    FocusFromKeyboard(root, windows[*target]);
     return true;
   }
   if (arrow) {
-    if (!focused || !keys.stops[*focused].radio) return false;
-    const std::optional<std::size_t> target = ArrowTarget(keys.stops, *focused, key == VK_LEFT || key == VK_UP);
+    if (!focused || !stops[*focused].radio) return false;
+    const std::optional<std::size_t> target = ArrowTarget(stops, *focused, key == VK_LEFT || key == VK_UP);
     if (!target) return false;
     // The focused radio is the selected one: moving to a radio selects it.
-    FocusFromKeyboard(root, keys.windows[*target]);
-    if (!keys.stops[*target].checked) click(*target);
+    FocusFromKeyboard(root, windows[*target]);
+    if (!stops[*target].checked) click(*target);
     return true;
   }
   // Enter clicks the focused button; in a radio group, the default one. With no control focused it
   // does nothing: after a click on Apply (which loses the focus) a stray Enter must not log off.
   if (!focused) return false;
-  if (!keys.stops[*focused].radio) return keys.stops[*focused].usable && click(*focused);
+  if (!stops[*focused].radio) return stops[*focused].usable && click(*focused);
   const std::vector<ControlTemplate>& controls = window->design->controls;
   for (std::int32_t id : window->design->defaultButtons)
     for (std::size_t i = 0; i < controls.size(); ++i)
-      if (controls[i].id == id && keys.stops[i].usable) return click(i);
+      if (controls[i].id == id && stops[i].usable) return click(i);
   return false;
 }
 

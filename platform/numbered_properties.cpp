@@ -106,9 +106,9 @@ PropertyValue GetWindowKindProperty(const FormWindow& window, int index) {
     case kPropWindowBackColor:
       return PropertyValue(window.backColor.value_or(api::GetSysColor(COLOR_BTNFACE)));
     case kPropWindowState:
-      if (api::IsIconic(window.Handle())) return PropertyValue(kWindowStateMinimized);
-      if (api::IsZoomed(window.Handle())) return PropertyValue(kWindowStateMaximized);
-      return PropertyValue(kWindowStateNormal);
+      return api::IsIconic(window.Handle())  ? kWindowStateMinimized
+             : api::IsZoomed(window.Handle()) ? kWindowStateMaximized
+                                              : kWindowStateNormal;
     default:
       return {};
   }

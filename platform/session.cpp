@@ -70,16 +70,9 @@ bool ExitSession(ExitKind kind, bool force) {
   bool privileged = EnableShutdownPrivilege(ntFamily);
   if (!privileged && kind != kExitLogOff) return false;
 
-  ExitSessionPlan plan = PlanExitSession(kind, force, ntFamily);
-  switch (plan.call) {
-    case SessionCall::ExitWindows:
-      return api::ExitWindowsEx(plan.flags, 0) != FALSE;
-    case SessionCall::SetPowerState:
-      return api::SetSystemPowerState(plan.suspend, plan.force) != FALSE;
-    case SessionCall::None:
-      break;
-  }
-  return false;
+  const ExitSessionPlan plan = PlanExitSession(kind, force, ntFamily);
+  if (plan.call == SessionCall::SetPowerState) return api::SetSystemPowerState(plan.suspend, plan.force) != FALSE;
+  return plan.call == SessionCall::ExitWindows && api::ExitWindowsEx(plan.flags, 0) != FALSE;
 }
 
 SessionUser CompareWithShellUser() {

@@ -37,39 +37,30 @@ UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, B
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
 
-// The label's font, selected into dc for the caller's scope. A localized family name that finds no
-// font on this system (GDI matches it only in the name's own language) is asked for by its English
-// name instead. Without a font record, or when no font can be made, the stock GUI font.
-class LabelFont {
- public:
-  LabelFont(HDC dc, const std::optional<FontRecord>& record, BYTE quality) {
-    if (record) {
-      std::wstring face = Widen(record->faceName).substr(0, LF_FACESIZE - 1);
-      font_ = CreateLabelFont(*record, face, quality);
-      if (font_) {
-        select_.emplace(dc, font_.get());
-        // GDI gives another face when it knows no font by that name (a matched name reads back as
-        // it was asked for); when it cannot tell, the font stays.
-        std::optional<std::string> english = EnglishFamilyName(record->faceName);
-        wchar_t selected[LF_FACESIZE] = {};
-        if (english && api::GetTextFaceW(dc, LF_FACESIZE, selected) > 0 && face != selected) {
-          if (UniqueFont other = CreateLabelFont(*record, Widen(*english), quality)) {
-            api::SelectObject(dc, other.get());  // the first selection still restores the old font
-            font_ = std::move(other);
-          }
-        }
-      }
-    }
-    if (!font_) select_.emplace(dc, api::GetStockObject(DEFAULT_GUI_FONT));
-  }
+// The label's font; null for the stock GUI font (no font record, or no font can be made). A
+// localized family name that finds no font on this system (GDI matches it only in the name's own
+// language) is asked for by its English name instead.
+UniqueFont LabelFont(HDC dc, const std::optional<FontRecord>& record, BYTE quality) {
+  if (!record) return {};
+  const std::wstring face = Widen(record->faceName).substr(0, LF_FACESIZE - 1);
+  UniqueFont font = CreateLabelFont(*record, face, quality);
+  const std::optional<std::string> english = EnglishFamilyName(record->faceName);
+  if (!font || !english) return font;
+  // GDI gives another face when it knows no font by that name (a matched name reads back as it was
+  // asked for); when it cannot tell, the font stays.
+  ScopedSelect trial(dc, font.get());
+  wchar_t selected[LF_FACESIZE] = {};
+  if (api::GetTextFaceW(dc, LF_FACESIZE, selected) <= 0 || face == selected) return font;
+  UniqueFont other = CreateLabelFont(*record, Widen(*english), quality);
+  return other ? std::move(other) : std::move(font);
+}
 
- private:
-  UniqueFont font_;  // released after the selection has been undone
-  std::optional<ScopedSelect> select_;
-};
-
-void DrawPasses(HDC dc, const LabelProperties& properties, const std::wstring& caption, const RECT& client) {
-  UINT format = LabelFormatFlags(properties.hAlign, properties.vAlign, properties.wordWrap);
+// Draws the caption with its effect in the label's font.
+void DrawCaption(HDC dc, const LabelProperties& properties, const std::wstring& caption, const RECT& client,
+                 BYTE quality) {
+  const UniqueFont font = LabelFont(dc, properties.font, quality);
+  ScopedSelect selectFont(dc, font ? font.get() : api::GetStockObject(DEFAULT_GUI_FONT));
+  const UINT format = LabelFormatFlags(properties.hAlign, properties.vAlign, properties.wordWrap);
   api::SetBkMode(dc, TRANSPARENT);
   for (const TextPass& pass : LabelTextPasses(properties)) {
     RECT area{client.left + pass.dx, client.top + pass.dy, client.right + pass.dx, client.bottom + pass.dy};
@@ -123,11 +114,7 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   if (!installedBackdrop(window, memory.get(), area)) return false;
   api::GdiFlush();
   const std::vector<std::uint32_t> backdrop(pixels.begin(), pixels.end());
-  {
-    LabelFont font(memory.get(), properties.font, PROOF_QUALITY);
-    RECT local{0, 0, width, height};
-    DrawPasses(memory.get(), properties, caption, local);
-  }
+  DrawCaption(memory.get(), properties, caption, RECT{0, 0, width, height}, PROOF_QUALITY);
   api::GdiFlush();
   KeyOutUntouched(pixels, backdrop, RgbOf(key));
   api::BitBlt(dc, client.left, client.top, width, height, memory.get(), 0, 0, SRCCOPY);
@@ -145,8 +132,7 @@ void PaintLabel(HWND label, HDC dc, const LabelProperties& properties) {
   if (key && DrawOverBackdrop(label, dc, properties, caption, client, window, *key)) return;
   // On a keyed window without the picture beneath, smoothed edges would blend with the key, which the
   // key does not hide: a grey fringe. Without smoothing every glyph pixel is the text colour.
-  LabelFont font(dc, properties.font, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
-  DrawPasses(dc, properties, caption, client);
+  DrawCaption(dc, properties, caption, client, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
 }
 
 class TransLabel : public BoundWindow<TransLabel> {

@@ -6,7 +6,8 @@ namespace quorlin::platform {
 
 namespace {
 
-// The first and one-past-last index of the radio group that holds `index`.
+// The first and one-past-last index of the radio group that holds `index`; a control that is no
+// radio is a group of its own.
 struct Group {
   std::size_t begin = 0;
   std::size_t end = 0;
@@ -14,12 +15,13 @@ struct Group {
 
 Group GroupOf(std::span<const KeyStop> stops, std::size_t index) {
   Group group{index, index + 1};
+  if (!stops[index].radio) return group;
   while (group.begin > 0 && stops[group.begin - 1].radio) --group.begin;
   while (group.end < stops.size() && stops[group.end].radio) ++group.end;
   return group;
 }
 
-// Where Tab lands in the group: its checked usable radio, else its first usable one.
+// Where Tab lands in the group: its checked usable stop, else its first usable one.
 std::optional<std::size_t> GroupEntry(std::span<const KeyStop> stops, Group group) {
   std::optional<std::size_t> first;
   for (std::size_t i = group.begin; i < group.end; ++i) {
@@ -40,14 +42,9 @@ struct Stop {
 std::vector<Stop> StopsOf(std::span<const KeyStop> stops) {
   std::vector<Stop> result;
   for (std::size_t i = 0; i < stops.size();) {
-    if (stops[i].radio) {
-      const Group group = GroupOf(stops, i);
-      if (std::optional<std::size_t> entry = GroupEntry(stops, group)) result.push_back({group.begin, group.end, *entry});
-      i = group.end;
-      continue;
-    }
-    if (stops[i].tabStop && stops[i].usable) result.push_back({i, i + 1, i});
-    ++i;
+    const Group group = GroupOf(stops, i);
+    if (std::optional<std::size_t> entry = GroupEntry(stops, group)) result.push_back({group.begin, group.end, *entry});
+    i = group.end;
   }
   return result;
 }
