@@ -8,12 +8,8 @@
 
 namespace quorlin::platform {
 
-namespace {
-
 // Posted when a click or an activation may have raised a window above the windows it owns.
 constexpr UINT kRaiseOwnedMessage = WM_APP + 0x52;
-
-}  // namespace
 
 HWND LiveHandle(ControlState& control) {
   if (control.hwnd != nullptr && !api::IsWindow(control.hwnd)) control.hwnd = nullptr;

@@ -118,7 +118,6 @@ class ScopedSelect {
   HGDIOBJ previous_;
 };
 
-// BeginPaint / EndPaint.
 class PaintScope {
  public:
   explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = api::BeginPaint(hwnd, &paint_); }

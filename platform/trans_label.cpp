@@ -22,17 +22,11 @@ LabelBackdrop installedBackdrop = nullptr;
 std::set<HWND> liveLabels;
 
 UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, BYTE quality) {
-  LOGFONTW font{};
-  font.lfHeight = record.height;
-  font.lfWidth = record.width;
-  font.lfEscapement = record.escapement;
-  font.lfOrientation = record.orientation;
-  font.lfWeight = record.weight;
-  font.lfItalic = record.italic;
-  font.lfUnderline = record.underline;
-  font.lfStrikeOut = record.strikeOut;
-  font.lfCharSet = DEFAULT_CHARSET;  // output and clip precision and pitch-and-family stay 0
-  font.lfQuality = quality;
+  // Output and clip precision and pitch-and-family stay 0.
+  LOGFONTW font{.lfHeight = record.height, .lfWidth = record.width, .lfEscapement = record.escapement,
+                .lfOrientation = record.orientation, .lfWeight = record.weight, .lfItalic = record.italic,
+                .lfUnderline = record.underline, .lfStrikeOut = record.strikeOut, .lfCharSet = DEFAULT_CHARSET,
+                .lfQuality = quality};
   std::copy_n(face.begin(), std::min<size_t>(face.size(), LF_FACESIZE - 1), font.lfFaceName);
   return UniqueFont(api::CreateFontIndirectW(&font));
 }

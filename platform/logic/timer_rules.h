@@ -13,6 +13,7 @@ struct PeriodChange {
   bool changed = false;     // false: the timer is left exactly as it was
   bool stop = false;        // stop the running platform timer first
   bool start = false;       // then start it with `period`
+  bool operator==(const PeriodChange&) const = default;
 };
 
 // A negative period becomes 0; the stored one again changes nothing.

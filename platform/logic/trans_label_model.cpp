@@ -12,8 +12,6 @@ constexpr std::uint32_t kDtVCenter = 0x4, kDtBottom = 0x8, kDtWordBreak = 0x10, 
 constexpr std::uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000;
 constexpr std::size_t kFaceNameBytes = 32;
 
-std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) { return std::clamp(value, low, high); }
-
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
@@ -57,10 +55,9 @@ std::string FontRecord::Serialize() const {
   for (std::int32_t v : {height, width, escapement, orientation, weight}) PutU32(out, static_cast<std::uint32_t>(v));
   for (std::uint8_t b : {italic, underline, strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily})
     out.push_back(b);
-  std::size_t nameLength = std::min(faceName.size(), kFaceNameBytes - 1);
-  out.insert(out.end(), faceName.begin(), faceName.begin() + static_cast<std::ptrdiff_t>(nameLength));
+  out.insert(out.end(), faceName.begin(), faceName.begin() + std::min(faceName.size(), kFaceNameBytes - 1));
   out.resize(kSize, 0);
-  return std::string(out.begin(), out.end());
+  return {out.begin(), out.end()};
 }
 
 std::optional<FontRecord> FontRecord::Parse(std::span<const std::uint8_t> bytes) {
@@ -80,16 +77,16 @@ std::optional<FontRecord> FontRecord::Parse(std::span<const std::uint8_t> bytes)
 bool LabelProperties::Set(int index, const PropertyValue& value) {
   switch (index) {
     case kPropCaption: caption = value.Text(); return true;
-    case kPropEffect: effect = Clamp(value.Number(), 0, 3); return true;
+    case kPropEffect: effect = std::clamp<std::int32_t>(value.Number(), 0, 3); return true;
     case kPropLabelFont: {
       std::string bytes = value.IsText() ? value.Text() : std::string();
       font = FontRecord::Parse(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
       return true;
     }
     case kPropForeColor: foreColor = static_cast<std::uint32_t>(value.Number()); return true;
-    case kPropHAlign: hAlign = Clamp(value.Number(), 0, 2); return true;
+    case kPropHAlign: hAlign = std::clamp<std::int32_t>(value.Number(), 0, 2); return true;
     case kPropWordWrap: wordWrap = value.Flag(); return true;
-    case kPropVAlign: vAlign = Clamp(value.Number(), 0, 2); return true;
+    case kPropVAlign: vAlign = std::clamp<std::int32_t>(value.Number(), 0, 2); return true;
     default: return false;
   }
 }
@@ -109,10 +106,10 @@ std::optional<PropertyValue> LabelProperties::Get(int index) const {
 
 std::uint32_t LabelFormatFlags(std::int32_t hAlign, std::int32_t vAlign, bool wordWrap) {
   // DT_LEFT, DT_CENTER and DT_RIGHT are 0, 1 and 2: the horizontal alignment itself.
-  const std::uint32_t flags = kDtNoClip | static_cast<std::uint32_t>(Clamp(hAlign, 0, 2));
+  const std::uint32_t flags = kDtNoClip | static_cast<std::uint32_t>(std::clamp<std::int32_t>(hAlign, 0, 2));
   if (wordWrap) return flags | kDtWordBreak | kDtVCenter;
   constexpr std::uint32_t kVertical[] = {0, kDtVCenter, kDtBottom};
-  return flags | kDtSingleLine | kVertical[Clamp(vAlign, 0, 2)];
+  return flags | kDtSingleLine | kVertical[std::clamp<std::int32_t>(vAlign, 0, 2)];
 }
 
 std::vector<TextPass> LabelTextPasses(const LabelProperties& label) {
