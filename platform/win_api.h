@@ -55,10 +55,8 @@ class Slot {
   // replaced by a test is returned as it is.
   Fn TryGet() const {
     Fn fn = fn_.load(std::memory_order_acquire);
-    if (fn == nullptr) {
-      fn = reinterpret_cast<Fn>(TryResolve(library_, name_));
-      if (fn != nullptr) fn_.store(fn, std::memory_order_release);
-    }
+    if (fn == nullptr && (fn = reinterpret_cast<Fn>(TryResolve(library_, name_))) != nullptr)
+      fn_.store(fn, std::memory_order_release);
     return fn;
   }
 

@@ -51,15 +51,13 @@ Service& service() {
 }
 
 FormWindow* FindLoaded(std::int32_t windowId) {
-  auto& windows = service().windows;
-  auto it = windows.find(windowId);
-  return it == windows.end() || it->second->hwnd() == nullptr ? nullptr : it->second;
+  auto it = service().windows.find(windowId);
+  return it == service().windows.end() || it->second->hwnd() == nullptr ? nullptr : it->second;
 }
 
 const WindowTemplate* FindTemplate(std::int32_t windowId) {
-  auto& templates = service().templates;
-  auto it = templates.find(windowId);
-  return it == templates.end() ? nullptr : &it->second;
+  auto it = service().templates.find(windowId);
+  return it == service().templates.end() ? nullptr : &it->second;
 }
 
 bool IsWindowRef(ControlRef ref) {
@@ -82,8 +80,8 @@ Target FindTarget(ControlRef ref, const char* notLoaded) {
 }
 
 void RegisterWindowTemplate(WindowTemplate window) {
-  std::int32_t id = window.id;
-  service().templates[id] = std::move(window);
+  const std::int32_t id = window.id;
+  service().templates.insert_or_assign(id, std::move(window));
 }
 
 bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/) {
@@ -164,14 +162,13 @@ void RefreshNow(ControlRef ref) {
 
 void CloseWindow(ControlRef ref, bool immediately) {
   ExpectWindowThread("CloseWindow");
-  if (!IsWindowRef(ref)) FatalError(kNoSuchWindow);
-  FormWindow* window = FindLoaded(ref.window);
-  if (window == nullptr) FatalError(kNoSuchWindow);
-  window->closing = true;
+  const Target target = FindTarget(ref, kNoSuchWindow);
+  if (target.window == nullptr || target.control != nullptr) FatalError(kNoSuchWindow);
+  target.window->closing = true;
   if (immediately)
-    api::DestroyWindow(window->hwnd());
+    api::DestroyWindow(target.hwnd);
   else
-    api::PostMessageW(window->hwnd(), kDeferredCloseMessage, 0, 0);
+    api::PostMessageW(target.hwnd, kDeferredCloseMessage, 0, 0);
 }
 
 void ResetWindowServiceForTesting() {
