@@ -41,13 +41,6 @@ bool IsBareFileName(const std::string& name) {
   return !name.empty() && name.find_first_of("\\/:") == std::string::npos;
 }
 
-std::string SystemDirectory() {
-  char directory[MAX_PATH];
-  UINT length = api::GetSystemDirectoryA(directory, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(directory, length);
-}
-
 // A program that has not ended when the wait ran out is ended here: a hanging reg.exe must not keep
 // the tool waiting, nor linger after it. The short wait lets the end take effect before the
 // handles close.
@@ -84,9 +77,10 @@ CommandResult RunSystemCommand(const std::string& programFileName, const std::st
                                ShowMode showMode, std::uint32_t timeoutMs) {
   CommandResult result;
   if (!IsBareFileName(programFileName)) return result;
-  const std::string directory = SystemDirectory();
-  if (directory.empty()) return result;
-  const std::string program = directory + "\\" + programFileName;
+  char system[MAX_PATH];
+  const UINT length = api::GetSystemDirectoryA(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return result;
+  const std::string directory(system, length), program = directory + "\\" + programFileName;
 
   // No console window at all (hidden is not enough for a console program: its console could still
   // flash up), and the system directory as the working directory, so nothing is looked up in a

@@ -95,11 +95,8 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
     if (parentWindow == nullptr) return false;
     owner = parentWindow->hwnd();
   }
-  int left = design->left, top = design->top;
-  if (design->centred) {
-    left = CentredOrigin(api::GetSystemMetrics(SM_CXSCREEN), design->width);
-    top = CentredOrigin(api::GetSystemMetrics(SM_CYSCREEN), design->height);
-  }
+  const int left = design->centred ? CentredOrigin(api::GetSystemMetrics(SM_CXSCREEN), design->width) : design->left;
+  const int top = design->centred ? CentredOrigin(api::GetSystemMetrics(SM_CYSCREEN), design->height) : design->top;
   DWORD exStyle = (design->showInTaskbar ? WS_EX_APPWINDOW : 0) | (design->layered ? WS_EX_LAYERED : 0);
   DWORD style = WS_POPUP | (design->minimizable ? WS_MINIMIZEBOX | WS_SYSMENU : 0);
   HWND hwnd = FormWindow::Create(std::make_unique<FormWindow>(design), exStyle, Widen(design->title).c_str(),
