@@ -48,69 +48,28 @@ WindowTemplate FormTemplate() {
   window.onCreated = OnCreated;
   window.onMoved = OnMoved;
 
-  ControlTemplate button;
-  button.id = kButtonId;
-  button.kind = ControlKind::Button;
-  button.left = 10;
-  button.top = 10;
-  button.width = 80;
-  button.height = 24;
-  button.text = "按钮";
-  button.onClick = OnClick;
-  window.controls.push_back(button);
-
   LabelProperties label;
   label.caption = "";
   label.foreColor = 0x0000FF;
-  ControlTemplate labelControl;
-  labelControl.id = kLabelId;
-  labelControl.kind = ControlKind::TransLabel;
-  labelControl.left = 20;
-  labelControl.top = 60;
-  labelControl.width = 200;
-  labelControl.height = 40;
-  labelControl.record = BuildLabelRecord(label);
-  window.controls.push_back(labelControl);
-
-  ControlTemplate timer;
-  timer.id = kTimerId;
-  timer.kind = ControlKind::Timer;
-  timer.visible = false;
-  timer.onTick = OnTick;
-  window.controls.push_back(timer);
-
-  ControlTemplate object;
-  object.id = kObjectId;
-  object.kind = ControlKind::CartoonObject;
-  object.left = 5;
-  object.top = 6;
-  object.width = 7;
-  object.height = 8;
-  object.visible = false;
-  window.controls.push_back(object);
+  window.controls = {
+      {.id = kButtonId, .kind = ControlKind::Button, .left = 10, .top = 10, .width = 80, .height = 24,
+       .text = "按钮", .onClick = OnClick},
+      {.id = kLabelId, .kind = ControlKind::TransLabel, .left = 20, .top = 60, .width = 200, .height = 40,
+       .record = BuildLabelRecord(label)},
+      {.id = kTimerId, .kind = ControlKind::Timer, .visible = false, .onTick = OnTick},
+      {.id = kObjectId, .kind = ControlKind::CartoonObject, .left = 5, .top = 6, .width = 7, .height = 8,
+       .visible = false},
+  };
   return window;
 }
 
-WindowTemplate OwnedTemplate() {
+// A small window without controls of its own.
+WindowTemplate SmallTemplate(std::int32_t id, std::int32_t selfId) {
   WindowTemplate window;
-  window.id = kOwnedId;
-  window.selfId = kOwnedSelf;
+  window.id = id;
+  window.selfId = selfId;
   window.width = 100;
   window.height = 50;
-  window.onCreated = OnCreated;
-  return window;
-}
-
-WindowTemplate NeverLoadedTemplate() {
-  WindowTemplate window;
-  window.id = kNeverLoadedId;
-  window.selfId = kNeverLoadedSelf;
-  window.width = 100;
-  window.height = 50;
-  ControlTemplate label;
-  label.id = kNeverLoadedControl;
-  label.kind = ControlKind::TransLabel;
-  window.controls.push_back(label);
   return window;
 }
 
@@ -120,8 +79,12 @@ class WindowServiceTest : public ::testing::Test {
     ResetWindowServiceForTesting();
     createdCount = movedCount = clickCount = tickCount = 0;
     RegisterWindowTemplate(FormTemplate());
-    RegisterWindowTemplate(OwnedTemplate());
-    RegisterWindowTemplate(NeverLoadedTemplate());
+    WindowTemplate owned = SmallTemplate(kOwnedId, kOwnedSelf);
+    owned.onCreated = OnCreated;
+    RegisterWindowTemplate(owned);
+    WindowTemplate neverLoaded = SmallTemplate(kNeverLoadedId, kNeverLoadedSelf);
+    neverLoaded.controls.push_back({.id = kNeverLoadedControl, .kind = ControlKind::TransLabel});
+    RegisterWindowTemplate(neverLoaded);
   }
   void TearDown() override { ResetWindowServiceForTesting(); }
 };
