@@ -33,16 +33,6 @@ void RaiseOwnedWindows(HWND owner) {
   raising = false;
 }
 
-std::int32_t FormWindow::MousePointerOf(HWND target) const {
-  std::optional<ControlRef> ref;
-  if (target == hwnd_) ref = design->Self();
-  for (const auto& [id, control] : controls)
-    if (target != nullptr && control.hwnd == target) ref = ControlRef{design->id, id};
-  if (!ref) return kPointerDefault;
-  auto it = service().pointers.find(*ref);
-  return it == service().pointers.end() ? kPointerDefault : it->second;
-}
-
 std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
@@ -67,7 +57,15 @@ std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       // Sent to the window under the pointer and, by the default handling of a control, to its form;
       // wParam names the window under the pointer.
       if (LOWORD(lParam) != HTCLIENT) return std::nullopt;
-      std::int32_t cursor = SystemCursorFor(MousePointerOf(reinterpret_cast<HWND>(wParam)));
+      // The mouse-pointer property of the window itself or of the control under the pointer.
+      const HWND target = reinterpret_cast<HWND>(wParam);
+      std::optional<ControlRef> ref;
+      if (target == hwnd_) ref = design->Self();
+      for (const auto& [id, control] : controls)
+        if (target != nullptr && control.hwnd == target) ref = ControlRef{design->id, id};
+      const auto& pointers = service().pointers;
+      const auto pointer = ref ? pointers.find(*ref) : pointers.end();
+      const std::int32_t cursor = SystemCursorFor(pointer == pointers.end() ? kPointerDefault : pointer->second);
       if (cursor == kPointerDefault) return std::nullopt;  // the class cursor
       api::SetCursor(api::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor)));
       return TRUE;

@@ -117,9 +117,7 @@ PropertyValue GetWindowKindProperty(const FormWindow& window, int index) {
 void SetControlKindProperty(const ControlState& control, int index, const PropertyValue& value) {
   switch (control.design->kind) {
     case ControlKind::TransLabel: SetLabelProperty(control.hwnd, index, value); break;
-    case ControlKind::Timer:
-      if (index == kPropTimerPeriod) SetTimerPeriod(control.hwnd, value.Number());
-      break;
+    case ControlKind::Timer: SetTimerProperty(control.hwnd, index, value); break;
     case ControlKind::CartoonBox:
       if (CartoonBox* box = CartoonBoxFromHandle(control.hwnd); box && index == kPropBoxBackColor)
         box->SetBackColor(static_cast<std::uint32_t>(value.Number()));
@@ -131,7 +129,7 @@ void SetControlKindProperty(const ControlState& control, int index, const Proper
 PropertyValue GetControlKindProperty(const ControlState& control, int index) {
   switch (control.design->kind) {
     case ControlKind::TransLabel: return GetLabelProperty(control.hwnd, index);
-    case ControlKind::Timer: return index == kPropTimerPeriod ? PropertyValue(TimerPeriod(control.hwnd)) : PropertyValue();
+    case ControlKind::Timer: return GetTimerProperty(control.hwnd, index);
     case ControlKind::CartoonBox:
       if (CartoonBox* box = CartoonBoxFromHandle(control.hwnd); box && index == kPropBoxBackColor)
         return PropertyValue(box->BackColor());

@@ -55,13 +55,14 @@ HWND CreateTimerControl(HWND parent, const ControlTemplate& design) {
                               design.left, design.top, design.width, design.height, parent, design.id);
 }
 
-void SetTimerPeriod(HWND timer, std::int32_t period) {
-  if (TimerControl* control = TimerControl::FromHandle(timer)) control->SetPeriod(period);
+void SetTimerProperty(HWND timer, int index, const PropertyValue& value) {
+  if (TimerControl* control = TimerControl::FromHandle(timer); control && index == kPropTimerPeriod)
+    control->SetPeriod(value.Number());
 }
 
-std::int32_t TimerPeriod(HWND timer) {
+PropertyValue GetTimerProperty(HWND timer, int index) {
   const TimerControl* control = TimerControl::FromHandle(timer);
-  return control ? control->Period() : 0;
+  return control && index == kPropTimerPeriod ? control->Period() : PropertyValue();
 }
 
 }  // namespace quorlin::platform

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "platform/logic/property_value.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/window_template.h"
 
 namespace quorlin::platform {
 
 HWND CreateTimerControl(HWND parent, const ControlTemplate& design);
-void SetTimerPeriod(HWND timer, std::int32_t period);
-std::int32_t TimerPeriod(HWND timer);
+void SetTimerProperty(HWND timer, int index, const PropertyValue& value);
+PropertyValue GetTimerProperty(HWND timer, int index);
 
 }  // namespace quorlin::platform
