@@ -163,11 +163,6 @@ class TransLabel : public BoundWindow<TransLabel> {
   LabelProperties properties;
 };
 
-LabelProperties* PropertiesOf(HWND label) {
-  TransLabel* object = TransLabel::FromHandle(label);
-  return object ? &object->properties : nullptr;
-}
-
 // Children before the window itself, depth first.
 void CollectDescendants(HWND window, std::vector<HWND>& out) {
   for (HWND child = api::GetWindow(window, GW_CHILD); child != nullptr; child = api::GetWindow(child, GW_HWNDNEXT)) {
@@ -214,9 +209,9 @@ HWND CreateTransLabel(HWND parent, const ControlTemplate& design) {
 }
 
 void SetLabelProperty(HWND label, int index, const PropertyValue& value) {
-  LabelProperties* properties = PropertiesOf(label);
-  if (properties == nullptr || !properties->Set(index, value)) return;
-  if (index == kPropCaption) api::SetWindowTextW(label, Widen(properties->caption).c_str());
+  TransLabel* object = TransLabel::FromHandle(label);
+  if (object == nullptr || !object->properties.Set(index, value)) return;
+  if (index == kPropCaption) api::SetWindowTextW(label, Widen(object->properties.caption).c_str());
   RefreshUnderLabel(label);
   // The caption is the label's accessible name: a screen reader is told that a shown label says
   // something new (a notice), as it would be by a static text control.
@@ -225,9 +220,8 @@ void SetLabelProperty(HWND label, int index, const PropertyValue& value) {
 }
 
 PropertyValue GetLabelProperty(HWND label, int index) {
-  const LabelProperties* properties = PropertiesOf(label);
-  if (properties == nullptr) return {};
-  return properties->Get(index).value_or(PropertyValue());
+  const TransLabel* object = TransLabel::FromHandle(label);
+  return object ? object->properties.Get(index).value_or(PropertyValue()) : PropertyValue();
 }
 
 void SetLabelBackdrop(LabelBackdrop backdrop) { installedBackdrop = backdrop; }
