@@ -18,12 +18,10 @@ class UniqueOwner {
   explicit UniqueOwner(H handle) : handle_(handle) {}
   ~UniqueOwner() { Reset(); }
   UniqueOwner(UniqueOwner&& other) noexcept : handle_(other.Release()) {}
-  UniqueOwner& operator=(UniqueOwner&& other) noexcept {
+  UniqueOwner& operator=(UniqueOwner&& other) noexcept {  // move-only: no copy is declared
     if (this != &other) Reset(other.Release());
     return *this;
   }
-  UniqueOwner(const UniqueOwner&) = delete;
-  UniqueOwner& operator=(const UniqueOwner&) = delete;
 
   H get() const { return handle_; }
   explicit operator bool() const { return handle_ != H{}; }
@@ -87,11 +85,8 @@ class WindowDc {
   ~WindowDc() {
     if (dc_ != nullptr) api::ReleaseDC(hwnd_, dc_);
   }
-  WindowDc(WindowDc&& other) noexcept
-      : hwnd_(other.hwnd_), dc_(std::exchange(other.dc_, nullptr)) {}
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  WindowDc& operator=(WindowDc&&) = delete;
+  // Move-constructible only: neither copied nor assigned.
+  WindowDc(WindowDc&& other) noexcept : hwnd_(other.hwnd_), dc_(std::exchange(other.dc_, nullptr)) {}
   HDC get() const { return dc_; }
   explicit operator bool() const { return dc_ != nullptr; }
 

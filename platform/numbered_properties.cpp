@@ -67,22 +67,13 @@ std::int32_t CommonValue(int index, const PropertyValue& value) {
 }
 
 PropertyValue ReadCommon(ControlRef ref, HWND hwnd, int index) {
-  switch (index) {
-    case kPropTag: return service().tags[ref];
-    case kPropMousePointer: return service().pointers[ref];
-    case kPropLeft:
-    case kPropTop:
-    case kPropWidth:
-    case kPropHeight:
-      if (hwnd) return PlaceOf(hwnd)[index];
-      break;
-    case kPropVisible:
-      if (hwnd) return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-      break;
-    case kPropDisabled:
-      if (hwnd) return !api::IsWindowEnabled(hwnd);
-      break;
-    default: return {};
+  if (index == kPropTag) return service().tags[ref];
+  if (index == kPropMousePointer) return service().pointers[ref];
+  if (index < 0 || index >= kFirstKindProperty) return {};
+  if (hwnd) {
+    if (index == kPropVisible) return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (index == kPropDisabled) return !api::IsWindowEnabled(hwnd);
+    return PlaceOf(hwnd)[index];
   }
   // Without a native window: the value stored for it, else the template's.
   if (std::optional<std::int32_t> stored = service().stored[ref][index]) return *stored;

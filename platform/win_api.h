@@ -37,9 +37,7 @@ HMODULE LoadSystemLibrary(const char* fileName, LibraryLoader load = &::LoadLibr
 template <typename Fn>
 class Slot {
  public:
-  constexpr Slot(Library library, const char* name) : library_(library), name_(name) {}
-  Slot(const Slot&) = delete;
-  Slot& operator=(const Slot&) = delete;
+  constexpr Slot(Library library, const char* name) : library_(library), name_(name) {}  // never copied: atomic
 
   template <typename... Args>
   decltype(auto) operator()(Args&&... args) const {

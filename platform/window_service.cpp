@@ -17,15 +17,16 @@ namespace quorlin::platform {
 namespace {
 
 HWND CreateControl(HWND parent, const ControlTemplate& design) {
-  HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id));
-  HINSTANCE instance = api::GetModuleHandleW(nullptr);
   switch (design.kind) {
     case ControlKind::Button: {
       // A radio has the radio button's type, which is what a screen reader reports as its role.
-      DWORD style = WS_CHILD | (design.radio ? BS_RADIOBUTTON : BS_PUSHBUTTON) | (design.tabStop ? WS_TABSTOP : 0) |
-                    (design.visible ? WS_VISIBLE : 0) | (design.disabled ? WS_DISABLED : 0);
+      const DWORD style = WS_CHILD | (design.radio ? BS_RADIOBUTTON : BS_PUSHBUTTON) |
+                          (design.tabStop ? WS_TABSTOP : 0) | (design.visible ? WS_VISIBLE : 0) |
+                          (design.disabled ? WS_DISABLED : 0);
       return api::CreateWindowExW(0, L"BUTTON", Widen(design.text).c_str(), style, design.left, design.top,
-                                  design.width, design.height, parent, id, instance, nullptr);
+                                  design.width, design.height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
+                                  api::GetModuleHandleW(nullptr), nullptr);
     }
     case ControlKind::Timer: return CreateTimerControl(parent, design);
     case ControlKind::TransLabel: return CreateTransLabel(parent, design);
