@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 #include "platform/logic/property_value.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/window_template.h"

@@ -1,6 +1,7 @@
 #include "platform/win_api.h"
 
 #include <string>
+#include <string_view>
 
 #include "platform/fatal_error.h"
 
@@ -25,13 +26,11 @@ HMODULE LoadSystemLibrary(const char* fileName, LibraryLoader load) {
   wchar_t directory[MAX_PATH];
   UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path(directory, length);
-  path += L'\\';
-  for (const char* c = fileName; *c != '\0'; ++c) path += static_cast<wchar_t>(*c);
+  const std::string_view name(fileName);  // the table's library names are ASCII
+  const std::wstring path = std::wstring(directory, length) + L'\\' + std::wstring(name.begin(), name.end());
   HMODULE module = load(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+  if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER)
     module = load(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  }
   return module;
 }
 
