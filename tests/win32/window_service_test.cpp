@@ -211,19 +211,16 @@ TEST_F(WindowServiceTest, DeferredCloseWaitsForTheMessageAndDestroysOnce) {
 }
 
 TEST_F(WindowServiceTest, EscClosesTheWindowAndEndsTheMessageLoop) {
-  ASSERT_TRUE(LoadWindow(kForm));
-  ::SetFocus(WindowHandle(kButton));
-  ::PostMessageW(WindowHandle(kButton), WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_EQ(RunMessageLoop(), 0);
-  EXPECT_FALSE(IsWindowLoaded(kForm));
-}
-
-TEST_F(WindowServiceTest, EscClosesTheWindowAlsoWhenNothingHasTheFocus) {
-  ASSERT_TRUE(LoadWindow(kForm));
-  // Disabling the focused button leaves no focus; keys then reach the active window as system keys.
-  ::PostMessageW(WindowHandle(kForm), WM_SYSKEYDOWN, VK_ESCAPE, 0);
-  EXPECT_EQ(RunMessageLoop(), 0);
-  EXPECT_FALSE(IsWindowLoaded(kForm));
+  // With the focus on a control, and with none at all: disabling the focused button leaves no
+  // focus, and keys then reach the active window as system keys.
+  for (UINT key : {WM_KEYDOWN, WM_SYSKEYDOWN}) {
+    ASSERT_TRUE(LoadWindow(kForm));
+    const HWND target = WindowHandle(key == WM_KEYDOWN ? kButton : kForm);
+    if (key == WM_KEYDOWN) ::SetFocus(target);
+    ::PostMessageW(target, key, VK_ESCAPE, 0);
+    EXPECT_EQ(RunMessageLoop(), 0) << key;
+    EXPECT_FALSE(IsWindowLoaded(kForm)) << key;
+  }
 }
 
 TEST_F(WindowServiceTest, ShowingAControlDoesNotActivateItsWindow) {
