@@ -65,7 +65,6 @@ class LockedBits {
   LockedBits& operator=(const LockedBits&) = delete;
 
   explicit operator bool() const { return locked_; }
-  const Gdiplus::BitmapData& data() const { return data_; }
   std::uint32_t* Row(int y) const {
     return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data_.Scan0) +
                                             static_cast<std::ptrdiff_t>(y) * data_.Stride);
