@@ -48,19 +48,15 @@ bool HandleNavigation(WPARAM key, HWND root, FormWindow* window) {
     return true;
   };
 
-  if (key == VK_TAB) {
-    const std::optional<std::size_t> target = TabTarget(stops, focused, api::GetKeyState(VK_SHIFT) < 0);
+  if (key == VK_TAB || arrow) {
+    if (arrow && (!focused || !stops[*focused].radio)) return false;
+    const std::optional<std::size_t> target =
+        arrow ? ArrowTarget(stops, *focused, key == VK_LEFT || key == VK_UP)
+              : TabTarget(stops, focused, api::GetKeyState(VK_SHIFT) < 0);
     if (!target) return false;
     FocusFromKeyboard(root, windows[*target]);
-    return true;
-  }
-  if (arrow) {
-    if (!focused || !stops[*focused].radio) return false;
-    const std::optional<std::size_t> target = ArrowTarget(stops, *focused, key == VK_LEFT || key == VK_UP);
-    if (!target) return false;
-    // The focused radio is the selected one: moving to a radio selects it.
-    FocusFromKeyboard(root, windows[*target]);
-    if (!stops[*target].checked) click(*target);
+    // The focused radio is the selected one: moving to a radio by arrow selects it.
+    if (arrow && !stops[*target].checked) click(*target);
     return true;
   }
   // Enter clicks the focused button; in a radio group, the default one. With no control focused it

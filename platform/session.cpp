@@ -29,18 +29,15 @@ bool EnableShutdownPrivilege(bool ntFamily) {
   if (!api::OpenProcessToken(api::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put()))
     return false;
 
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
+  TOKEN_PRIVILEGES privileges{1, {{{}, SE_PRIVILEGE_ENABLED}}};
   if (!api::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) return false;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
 
   // AdjustTokenPrivileges reports success even when the account lacks the privilege; only the last
   // error (ERROR_NOT_ALL_ASSIGNED) tells. Clear it first so a stale value is not taken for failure,
   // and read it before the token is closed.
   api::SetLastError(ERROR_SUCCESS);
-  BOOL adjusted = api::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-  DWORD error = api::GetLastError();
-  return adjusted && error == ERROR_SUCCESS;
+  const BOOL adjusted = api::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+  return adjusted && api::GetLastError() == ERROR_SUCCESS;
 }
 
 // The TOKEN_USER record of a process token, in a buffer of its own size; empty when it cannot be read.

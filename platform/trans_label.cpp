@@ -22,11 +22,11 @@ LabelBackdrop installedBackdrop = nullptr;
 std::set<HWND> liveLabels;
 
 UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, BYTE quality) {
-  // Output and clip precision and pitch-and-family stay 0.
   LOGFONTW font{.lfHeight = record.height, .lfWidth = record.width, .lfEscapement = record.escapement,
                 .lfOrientation = record.orientation, .lfWeight = record.weight, .lfItalic = record.italic,
                 .lfUnderline = record.underline, .lfStrikeOut = record.strikeOut, .lfCharSet = DEFAULT_CHARSET,
-                .lfQuality = quality};
+                .lfOutPrecision = 0, .lfClipPrecision = 0, .lfQuality = quality, .lfPitchAndFamily = 0,
+                .lfFaceName = {}};
   std::copy_n(face.begin(), std::min<size_t>(face.size(), LF_FACESIZE - 1), font.lfFaceName);
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
@@ -96,7 +96,8 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   RECT area = client;
   api::MapWindowPoints(label, window, reinterpret_cast<POINT*>(&area), 2);
 
-  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};  // 32 bits a pixel, top-down
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
   void* bits = nullptr;
   UniqueBitmap bitmap(api::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDc memory(api::CreateCompatibleDC(dc));
@@ -134,8 +135,7 @@ class TransLabel : public BoundWindow<TransLabel> {
   static constexpr const wchar_t* kClassName = L"QuorlinTransLabel";
   static void DescribeClass(WNDCLASSEXW& windowClass) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    windowClass.hbrBackground = nullptr;
+    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW; no background brush
   }
 
   explicit TransLabel(const LabelProperties& properties) : properties(properties) {}

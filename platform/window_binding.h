@@ -51,8 +51,11 @@ class BoundWindow {
  private:
   static bool Register() {
     if (atom_ != 0) return true;
-    WNDCLASSEXW windowClass{.cbSize = sizeof(WNDCLASSEXW), .lpfnWndProc = Procedure,
-                            .hInstance = api::GetModuleHandleW(nullptr), .lpszClassName = T::kClassName};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = api::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = T::kClassName;
     T::DescribeClass(windowClass);
     atom_ = api::RegisterClassExW(&windowClass);  // a failure is tried again by the next window
     return atom_ != 0;

@@ -34,6 +34,18 @@ void OnMoved() { ++movedCount; }
 void OnClick() { ++clickCount; }
 void OnTick() { ++tickCount; }
 
+ControlTemplate Control(std::int32_t id, ControlKind kind, std::int32_t left = 0, std::int32_t top = 0,
+                        std::int32_t width = 0, std::int32_t height = 0) {
+  ControlTemplate control;
+  control.id = id;
+  control.kind = kind;
+  control.left = left;
+  control.top = top;
+  control.width = width;
+  control.height = height;
+  return control;
+}
+
 WindowTemplate FormTemplate() {
   WindowTemplate window;
   window.id = kFormId;
@@ -51,15 +63,17 @@ WindowTemplate FormTemplate() {
   LabelProperties label;
   label.caption = "";
   label.foreColor = 0x0000FF;
-  window.controls = {
-      {.id = kButtonId, .kind = ControlKind::Button, .left = 10, .top = 10, .width = 80, .height = 24,
-       .text = "按钮", .onClick = OnClick},
-      {.id = kLabelId, .kind = ControlKind::TransLabel, .left = 20, .top = 60, .width = 200, .height = 40,
-       .record = BuildLabelRecord(label)},
-      {.id = kTimerId, .kind = ControlKind::Timer, .visible = false, .onTick = OnTick},
-      {.id = kObjectId, .kind = ControlKind::CartoonObject, .left = 5, .top = 6, .width = 7, .height = 8,
-       .visible = false},
-  };
+  ControlTemplate button = Control(kButtonId, ControlKind::Button, 10, 10, 80, 24);
+  button.text = "按钮";
+  button.onClick = OnClick;
+  ControlTemplate labelControl = Control(kLabelId, ControlKind::TransLabel, 20, 60, 200, 40);
+  labelControl.record = BuildLabelRecord(label);
+  ControlTemplate timer = Control(kTimerId, ControlKind::Timer);
+  timer.visible = false;
+  timer.onTick = OnTick;
+  ControlTemplate object = Control(kObjectId, ControlKind::CartoonObject, 5, 6, 7, 8);
+  object.visible = false;
+  window.controls = {button, labelControl, timer, object};
   return window;
 }
 
@@ -83,7 +97,7 @@ class WindowServiceTest : public ::testing::Test {
     owned.onCreated = OnCreated;
     RegisterWindowTemplate(owned);
     WindowTemplate neverLoaded = SmallTemplate(kNeverLoadedId, kNeverLoadedSelf);
-    neverLoaded.controls.push_back({.id = kNeverLoadedControl, .kind = ControlKind::TransLabel});
+    neverLoaded.controls.push_back(Control(kNeverLoadedControl, ControlKind::TransLabel));
     RegisterWindowTemplate(neverLoaded);
   }
   void TearDown() override { ResetWindowServiceForTesting(); }
