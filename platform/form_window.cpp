@@ -8,19 +8,8 @@
 
 namespace quorlin::platform {
 
-namespace {
-
 // Posted when a click or an activation may have raised a window above the windows it owns.
 constexpr UINT kRaiseOwnedMessage = WM_APP + 0x52;
-
-void FillBackground(const FormWindow& window, HDC dc) {
-  RECT client;
-  api::GetClientRect(window.Handle(), &client);
-  UniqueBrush brush(api::CreateSolidBrush(*window.backColor));
-  api::FillRect(dc, &client, brush.get());
-}
-
-}  // namespace
 
 HWND LiveHandle(ControlState& control) {
   if (control.hwnd != nullptr && !api::IsWindow(control.hwnd)) control.hwnd = nullptr;
@@ -44,30 +33,22 @@ void RaiseOwnedWindows(HWND owner) {
   raising = false;
 }
 
-std::int32_t FormWindow::MousePointerOf(HWND target) const {
-  std::optional<ControlRef> ref;
-  if (target == hwnd_) ref = design->Self();
-  for (const auto& [id, control] : controls)
-    if (target != nullptr && control.hwnd == target) ref = ControlRef{design->id, id};
-  if (!ref) return kPointerDefault;
-  auto it = service().pointers.find(*ref);
-  return it == service().pointers.end() ? kPointerDefault : it->second;
-}
-
 std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
       service().windows[design->id] = this;
       return std::nullopt;
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND: {
       if (!backColor) return std::nullopt;
-      FillBackground(*this, reinterpret_cast<HDC>(wParam));
+      RECT client;
+      api::GetClientRect(hwnd_, &client);
+      api::FillRect(reinterpret_cast<HDC>(wParam), &client, UniqueBrush(api::CreateSolidBrush(*backColor)).get());
       return 1;
+    }
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
-      return std::nullopt;
     case WM_PARENTNOTIFY:
-      if (LOWORD(wParam) == WM_LBUTTONDOWN) api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
+      if (message == WM_ACTIVATE ? LOWORD(wParam) != WA_INACTIVE : LOWORD(wParam) == WM_LBUTTONDOWN)
+        api::PostMessageW(hwnd_, kRaiseOwnedMessage, 0, 0);
       return std::nullopt;
     case kRaiseOwnedMessage:
       RaiseOwnedWindows(hwnd_);
@@ -76,7 +57,15 @@ std::optional<LRESULT> FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM
       // Sent to the window under the pointer and, by the default handling of a control, to its form;
       // wParam names the window under the pointer.
       if (LOWORD(lParam) != HTCLIENT) return std::nullopt;
-      std::int32_t cursor = SystemCursorFor(MousePointerOf(reinterpret_cast<HWND>(wParam)));
+      // The mouse-pointer property of the window itself or of the control under the pointer.
+      const HWND target = reinterpret_cast<HWND>(wParam);
+      std::optional<ControlRef> ref;
+      if (target == hwnd_) ref = design->Self();
+      for (const auto& [id, control] : controls)
+        if (target != nullptr && control.hwnd == target) ref = ControlRef{design->id, id};
+      const auto& pointers = service().pointers;
+      const auto pointer = ref ? pointers.find(*ref) : pointers.end();
+      const std::int32_t cursor = SystemCursorFor(pointer == pointers.end() ? kPointerDefault : pointer->second);
       if (cursor == kPointerDefault) return std::nullopt;  // the class cursor
       api::SetCursor(api::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor)));
       return TRUE;

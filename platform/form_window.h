@@ -36,8 +36,6 @@ class FormWindow : public BoundWindow<FormWindow> {
 
   explicit FormWindow(const WindowTemplate* design) : design(design) {}
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // The mouse-pointer property of the window itself or of the control whose window is `target`.
-  std::int32_t MousePointerOf(HWND target) const;
   // The window's native handle while it is loaded; null from its destruction on.
   HWND hwnd() const { return destroyed_ ? nullptr : hwnd_; }
 

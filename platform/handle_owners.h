@@ -10,78 +10,47 @@
 
 namespace quorlin::platform {
 
-// Owns a handle of type H and releases it with Releaser when it goes out of scope.
-template <typename H, typename Releaser, H kEmpty = H{}>
+// Owns a handle of type H and releases it through `kRelease` (a table entry) when it goes out of scope.
+template <typename H, auto& kRelease>
 class UniqueOwner {
  public:
   UniqueOwner() = default;
   explicit UniqueOwner(H handle) : handle_(handle) {}
   ~UniqueOwner() { Reset(); }
   UniqueOwner(UniqueOwner&& other) noexcept : handle_(other.Release()) {}
-  UniqueOwner& operator=(UniqueOwner&& other) noexcept {
+  UniqueOwner& operator=(UniqueOwner&& other) noexcept {  // move-only: no copy is declared
     if (this != &other) Reset(other.Release());
     return *this;
   }
-  UniqueOwner(const UniqueOwner&) = delete;
-  UniqueOwner& operator=(const UniqueOwner&) = delete;
 
   H get() const { return handle_; }
-  explicit operator bool() const { return handle_ != kEmpty; }
+  explicit operator bool() const { return handle_ != H{}; }
   // For out-parameters: releases the current handle and hands out the slot.
   H* Put() {
     Reset();
     return &handle_;
   }
-  H Release() { return std::exchange(handle_, kEmpty); }
-  void Reset(H handle = kEmpty) {
-    H old = std::exchange(handle_, handle);
-    if (old != kEmpty) Releaser()(old);
+  H Release() { return std::exchange(handle_, H{}); }
+  void Reset(H handle = H{}) {
+    if (H old = std::exchange(handle_, handle)) kRelease(old);
   }
 
  private:
-  H handle_ = kEmpty;
+  H handle_{};
 };
 
-struct CloseKernelHandle {
-  void operator()(HANDLE h) const { api::CloseHandle(h); }
-};
-struct DeleteGdiObject {
-  void operator()(HGDIOBJ h) const { api::DeleteObject(h); }
-};
-struct DeleteMemoryDc {
-  void operator()(HDC h) const { api::DeleteDC(h); }
-};
-struct DeleteGraphics {
-  void operator()(Gdiplus::GpGraphics* g) const { api::GdipDeleteGraphics(g); }
-};
-struct DisposeImage {
-  void operator()(Gdiplus::GpImage* i) const { api::GdipDisposeImage(i); }
-};
-struct DeleteBrush {
-  void operator()(Gdiplus::GpBrush* b) const { api::GdipDeleteBrush(b); }
-};
-struct DeletePen {
-  void operator()(Gdiplus::GpPen* p) const { api::GdipDeletePen(p); }
-};
-struct FreeGlobal {
-  void operator()(HGLOBAL h) const { api::GlobalFree(h); }
-};
-struct ReleaseStream {
-  void operator()(IStream* stream) const { stream->Release(); }
-};
+inline void ReleaseStream(IStream* stream) { stream->Release(); }
 
-using UniqueHandle = UniqueOwner<HANDLE, CloseKernelHandle>;
-using UniqueMemoryDc = UniqueOwner<HDC, DeleteMemoryDc>;
-template <typename T>
-using UniqueGdiObject = UniqueOwner<T, DeleteGdiObject>;
-using UniqueBitmap = UniqueGdiObject<HBITMAP>;
-using UniqueFont = UniqueGdiObject<HFONT>;
-using UniqueBrush = UniqueGdiObject<HBRUSH>;
-using UniqueGraphics = UniqueOwner<Gdiplus::GpGraphics*, DeleteGraphics>;
-using UniqueImage = UniqueOwner<Gdiplus::GpImage*, DisposeImage>;
-using UniqueGpBrush = UniqueOwner<Gdiplus::GpBrush*, DeleteBrush>;
-using UniquePen = UniqueOwner<Gdiplus::GpPen*, DeletePen>;
-using UniqueGlobal = UniqueOwner<HGLOBAL, FreeGlobal>;
+using UniqueHandle = UniqueOwner<HANDLE, api::CloseHandle>;
+using UniqueMemoryDc = UniqueOwner<HDC, api::DeleteDC>;
+using UniqueBitmap = UniqueOwner<HBITMAP, api::DeleteObject>;
+using UniqueFont = UniqueOwner<HFONT, api::DeleteObject>;
+using UniqueBrush = UniqueOwner<HBRUSH, api::DeleteObject>;
+using UniqueGraphics = UniqueOwner<Gdiplus::GpGraphics*, api::GdipDeleteGraphics>;
+using UniqueImage = UniqueOwner<Gdiplus::GpImage*, api::GdipDisposeImage>;
+using UniqueGpBrush = UniqueOwner<Gdiplus::GpBrush*, api::GdipDeleteBrush>;
+using UniquePen = UniqueOwner<Gdiplus::GpPen*, api::GdipDeletePen>;
+using UniqueGlobal = UniqueOwner<HGLOBAL, api::GlobalFree>;
 using UniqueStream = UniqueOwner<IStream*, ReleaseStream>;
 
 // Locked pixels of a GDI+ bitmap, unlocked at scope end.
@@ -96,7 +65,6 @@ class LockedBits {
   LockedBits& operator=(const LockedBits&) = delete;
 
   explicit operator bool() const { return locked_; }
-  const Gdiplus::BitmapData& data() const { return data_; }
   std::uint32_t* Row(int y) const {
     return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data_.Scan0) +
                                             static_cast<std::ptrdiff_t>(y) * data_.Stride);
@@ -116,11 +84,8 @@ class WindowDc {
   ~WindowDc() {
     if (dc_ != nullptr) api::ReleaseDC(hwnd_, dc_);
   }
-  WindowDc(WindowDc&& other) noexcept
-      : hwnd_(other.hwnd_), dc_(std::exchange(other.dc_, nullptr)) {}
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  WindowDc& operator=(WindowDc&&) = delete;
+  // Move-constructible only: neither copied nor assigned.
+  WindowDc(WindowDc&& other) noexcept : hwnd_(other.hwnd_), dc_(std::exchange(other.dc_, nullptr)) {}
   HDC get() const { return dc_; }
   explicit operator bool() const { return dc_ != nullptr; }
 
@@ -147,7 +112,6 @@ class ScopedSelect {
   HGDIOBJ previous_;
 };
 
-// BeginPaint / EndPaint.
 class PaintScope {
  public:
   explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { dc_ = api::BeginPaint(hwnd, &paint_); }

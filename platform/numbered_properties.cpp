@@ -1,6 +1,4 @@
 // The numbered properties of windows and controls: stored, applied to the native windows and read back.
-#include "platform/numbered_properties.h"
-
 #include "platform/animation_service.h"
 #include "platform/cartoon_box.h"
 #include "platform/fatal_error.h"
@@ -16,92 +14,75 @@ bool HasParentCoordinates(HWND hwnd) {
   return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) == 0 && api::GetParent(hwnd) != nullptr;
 }
 
-RECT CurrentRect(HWND hwnd) {
+Place PlaceOf(HWND hwnd) {
   RECT rect{};
   api::GetWindowRect(hwnd, &rect);
   if (HasParentCoordinates(hwnd))
     api::MapWindowPoints(nullptr, api::GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
 namespace {
 
-void ApplyCommon(HWND hwnd, int index, const PropertyValue& value) {
-  RECT rect = CurrentRect(hwnd);
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+// Applies a common value, as CommonValue gives it, to the native window.
+void ApplyCommon(HWND hwnd, int index, std::int32_t value) {
   switch (index) {
     case kPropLeft:
-      api::MoveWindow(hwnd, ClampPosition(value.Number()), rect.top, width, height, TRUE);
-      break;
     case kPropTop:
-      api::MoveWindow(hwnd, rect.left, ClampPosition(value.Number()), width, height, TRUE);
-      break;
     case kPropWidth:
-      api::SetWindowPos(hwnd, nullptr, 0, 0, ClampSize(value.Number()), height,
-                        SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    case kPropHeight: {
+      Place place = PlaceOf(hwnd);
+      place[index] = value;
+      if (index == kPropLeft || index == kPropTop)
+        api::MoveWindow(hwnd, place[0], place[1], place[2], place[3], TRUE);
+      else
+        api::SetWindowPos(hwnd, nullptr, 0, 0, place[2], place[3], SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
       break;
-    case kPropHeight:
-      api::SetWindowPos(hwnd, nullptr, 0, 0, width, ClampSize(value.Number()),
-                        SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-      break;
+    }
     case kPropVisible:
       // Controls and owned windows are shown without activating them: showing the notice on the
       // overlay, or the overlay itself, must not take the keyboard (and with it Esc) away from the
       // main window.
-      api::ShowWindow(hwnd, !value.Flag()                                                  ? SW_HIDE
+      api::ShowWindow(hwnd, value == 0                                                     ? SW_HIDE
                             : HasParentCoordinates(hwnd) || api::GetWindow(hwnd, GW_OWNER) ? SW_SHOWNA
                                                                                            : SW_SHOW);
       break;
     case kPropDisabled:
-      api::EnableWindow(hwnd, value.Flag() ? FALSE : TRUE);
+      api::EnableWindow(hwnd, value != 0 ? FALSE : TRUE);
       break;
     default:
       break;
   }
 }
 
-std::optional<PropertyValue> ReadCommon(ControlRef ref, HWND hwnd, int index) {
+// A common value as it is stored: positions and sizes clamped, flags 0 or 1.
+std::int32_t CommonValue(int index, const PropertyValue& value) {
   switch (index) {
-    case kPropTag: return PropertyValue(service().tags[ref]);
-    case kPropMousePointer: return PropertyValue(service().pointers[ref]);
-    default: break;
-  }
-  if (hwnd == nullptr) {
-    const StoredCommon& stored = service().stored[ref];
-    const WindowTemplate* window = FindTemplate(ref.window);
-    const ControlTemplate* design = window ? window->FindControl(ref.control) : nullptr;
-    switch (index) {
-      case kPropLeft: return PropertyValue(stored.left.value_or(design ? design->left : 0));
-      case kPropTop: return PropertyValue(stored.top.value_or(design ? design->top : 0));
-      case kPropWidth: return PropertyValue(stored.width.value_or(design ? design->width : 0));
-      case kPropHeight: return PropertyValue(stored.height.value_or(design ? design->height : 0));
-      case kPropVisible: return PropertyValue(stored.visible.value_or(design ? design->visible : false));
-      case kPropDisabled: return PropertyValue(stored.disabled.value_or(design ? design->disabled : false));
-      default: return std::nullopt;
-    }
-  }
-  RECT rect = CurrentRect(hwnd);
-  switch (index) {
-    case kPropLeft: return PropertyValue(static_cast<std::int32_t>(rect.left));
-    case kPropTop: return PropertyValue(static_cast<std::int32_t>(rect.top));
-    case kPropWidth: return PropertyValue(static_cast<std::int32_t>(rect.right - rect.left));
-    case kPropHeight: return PropertyValue(static_cast<std::int32_t>(rect.bottom - rect.top));
-    case kPropVisible: return PropertyValue((api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0);
-    case kPropDisabled: return PropertyValue(!api::IsWindowEnabled(hwnd));
-    default: return std::nullopt;
+    case kPropLeft:
+    case kPropTop: return ClampPosition(value.Number());
+    case kPropWidth:
+    case kPropHeight: return ClampSize(value.Number());
+    default: return value.Flag();
   }
 }
 
-void Store(StoredCommon& stored, int index, const PropertyValue& value) {
-  switch (index) {
-    case kPropLeft: stored.left = ClampPosition(value.Number()); break;
-    case kPropTop: stored.top = ClampPosition(value.Number()); break;
-    case kPropWidth: stored.width = ClampSize(value.Number()); break;
-    case kPropHeight: stored.height = ClampSize(value.Number()); break;
-    case kPropVisible: stored.visible = value.Flag(); break;
-    case kPropDisabled: stored.disabled = value.Flag(); break;
-    default: break;
+PropertyValue ReadCommon(ControlRef ref, HWND hwnd, int index) {
+  if (index == kPropTag) return service().tags[ref];
+  if (index == kPropMousePointer) return service().pointers[ref];
+  if (index < 0 || index >= kFirstKindProperty) return {};
+  if (hwnd) {
+    if (index == kPropVisible) return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (index == kPropDisabled) return !api::IsWindowEnabled(hwnd);
+    return PlaceOf(hwnd)[index];
   }
+  // Without a native window: the value stored for it, else the template's.
+  if (std::optional<std::int32_t> stored = service().stored[ref][index]) return *stored;
+  const WindowTemplate* window = FindTemplate(ref.window);
+  const ControlTemplate* design = window ? window->FindControl(ref.control) : nullptr;
+  if (design == nullptr) return {};
+  const std::int32_t designed[] = {design->left, design->top,     design->width,   design->height,
+                                   0,            design->visible, design->disabled};
+  return designed[index];
 }
 
 void SetWindowKindProperty(FormWindow& window, int index, const PropertyValue& value) {
@@ -116,9 +97,9 @@ PropertyValue GetWindowKindProperty(const FormWindow& window, int index) {
     case kPropWindowBackColor:
       return PropertyValue(window.backColor.value_or(api::GetSysColor(COLOR_BTNFACE)));
     case kPropWindowState:
-      if (api::IsIconic(window.Handle())) return PropertyValue(kWindowStateMinimized);
-      if (api::IsZoomed(window.Handle())) return PropertyValue(kWindowStateMaximized);
-      return PropertyValue(kWindowStateNormal);
+      return api::IsIconic(window.Handle())  ? kWindowStateMinimized
+             : api::IsZoomed(window.Handle()) ? kWindowStateMaximized
+                                              : kWindowStateNormal;
     default:
       return {};
   }
@@ -127,9 +108,7 @@ PropertyValue GetWindowKindProperty(const FormWindow& window, int index) {
 void SetControlKindProperty(const ControlState& control, int index, const PropertyValue& value) {
   switch (control.design->kind) {
     case ControlKind::TransLabel: SetLabelProperty(control.hwnd, index, value); break;
-    case ControlKind::Timer:
-      if (index == kPropTimerPeriod) SetTimerPeriod(control.hwnd, value.Number());
-      break;
+    case ControlKind::Timer: SetTimerProperty(control.hwnd, index, value); break;
     case ControlKind::CartoonBox:
       if (CartoonBox* box = CartoonBoxFromHandle(control.hwnd); box && index == kPropBoxBackColor)
         box->SetBackColor(static_cast<std::uint32_t>(value.Number()));
@@ -141,7 +120,7 @@ void SetControlKindProperty(const ControlState& control, int index, const Proper
 PropertyValue GetControlKindProperty(const ControlState& control, int index) {
   switch (control.design->kind) {
     case ControlKind::TransLabel: return GetLabelProperty(control.hwnd, index);
-    case ControlKind::Timer: return index == kPropTimerPeriod ? PropertyValue(TimerPeriod(control.hwnd)) : PropertyValue();
+    case ControlKind::Timer: return GetTimerProperty(control.hwnd, index);
     case ControlKind::CartoonBox:
       if (CartoonBox* box = CartoonBoxFromHandle(control.hwnd); box && index == kPropBoxBackColor)
         return PropertyValue(box->BackColor());
@@ -155,14 +134,10 @@ PropertyValue GetControlKindProperty(const ControlState& control, int index) {
 void ApplyStored(ControlRef ref, HWND hwnd) {
   auto it = service().stored.find(ref);
   if (it == service().stored.end()) return;
-  StoredCommon stored = it->second;
+  const StoredCommon stored = it->second;
   service().stored.erase(it);
-  if (stored.left) ApplyCommon(hwnd, kPropLeft, *stored.left);
-  if (stored.top) ApplyCommon(hwnd, kPropTop, *stored.top);
-  if (stored.width) ApplyCommon(hwnd, kPropWidth, *stored.width);
-  if (stored.height) ApplyCommon(hwnd, kPropHeight, *stored.height);
-  if (stored.disabled) ApplyCommon(hwnd, kPropDisabled, *stored.disabled);
-  if (stored.visible) ApplyCommon(hwnd, kPropVisible, *stored.visible);
+  for (int index : {kPropLeft, kPropTop, kPropWidth, kPropHeight, kPropDisabled, kPropVisible})
+    if (stored[index]) ApplyCommon(hwnd, index, *stored[index]);
 }
 
 void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
@@ -175,54 +150,26 @@ void SetControlProperty(ControlRef ref, int index, const PropertyValue& value) {
     service().pointers[ref] = value.Number();
     return;
   }
-  FormWindow* window = FindLoaded(ref.window);
-  if (IsWindowRef(ref)) {
-    if (window == nullptr) {
-      if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
-      Store(service().stored[ref], index, value);
-      return;
-    }
-    if (index >= kFirstKindProperty)
-      SetWindowKindProperty(*window, index, value);
-    else
-      ApplyCommon(window->hwnd(), index, value);
-    return;
-  }
-  if (window == nullptr) FatalError(kWindowNotLoaded);
-  auto it = window->controls.find(ref.control);
-  if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  ControlState& control = it->second;
-  if (LiveHandle(control) == nullptr) {
+  const Target target = FindTarget(ref, kWindowNotLoaded);
+  if (index < 0) return;
+  if (target.hwnd == nullptr) {
     if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
-    Store(service().stored[ref], index, value);
-    return;
+    service().stored[ref][index] = CommonValue(index, value);
+  } else if (index < kFirstKindProperty) {
+    ApplyCommon(target.hwnd, index, CommonValue(index, value));
+  } else if (target.control) {
+    SetControlKindProperty(*target.control, index, value);
+  } else {
+    SetWindowKindProperty(*target.window, index, value);
   }
-  if (index >= kFirstKindProperty)
-    SetControlKindProperty(control, index, value);
-  else
-    ApplyCommon(control.hwnd, index, value);
 }
 
 PropertyValue GetControlProperty(ControlRef ref, int index) {
   ExpectWindowThread("GetControlProperty");
-  FormWindow* window = FindLoaded(ref.window);
-  if (IsWindowRef(ref)) {
-    if (window == nullptr) {
-      if (index >= kFirstKindProperty) FatalError(kNoNativeWindowYet);
-      return ReadCommon(ref, nullptr, index).value_or(PropertyValue());
-    }
-    if (index >= kFirstKindProperty) return GetWindowKindProperty(*window, index);
-    return ReadCommon(ref, window->hwnd(), index).value_or(PropertyValue());
-  }
-  if (window == nullptr) FatalError(kWindowNotLoaded);
-  auto it = window->controls.find(ref.control);
-  if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  ControlState& control = it->second;
-  if (index >= kFirstKindProperty) {
-    if (LiveHandle(control) == nullptr) FatalError(kNoNativeWindowYet);
-    return GetControlKindProperty(control, index);
-  }
-  return ReadCommon(ref, LiveHandle(control), index).value_or(PropertyValue());
+  const Target target = FindTarget(ref, kWindowNotLoaded);
+  if (index < kFirstKindProperty) return ReadCommon(ref, target.hwnd, index);
+  if (target.hwnd == nullptr) FatalError(kNoNativeWindowYet);
+  return target.control ? GetControlKindProperty(*target.control, index) : GetWindowKindProperty(*target.window, index);
 }
 
 }  // namespace quorlin::platform

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "platform/handle_owners.h"
@@ -13,49 +14,39 @@ namespace {
 
 constexpr DWORD kInputIdleTimeoutMs = 1000;
 
-STARTUPINFOA StartupRecord(ShowMode showMode) {
+// A created process, its thread's handle closed first.
+struct Started {
+  UniqueHandle process, thread;
+};
+
+// CreateProcessA with the start-up record of the show mode and a private, terminated copy of the
+// command line (the call may write into it); no handles inherited, the caller's environment.
+std::optional<Started> Start(const char* program, const std::string& commandLine, DWORD flags,
+                             const char* directory, ShowMode showMode) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = ShowCommandFor(showMode);
-  return startup;
+  std::vector<char> command(commandLine.begin(), commandLine.end());
+  command.push_back('\0');
+  PROCESS_INFORMATION info{};
+  if (!api::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, flags, nullptr, directory, &startup,
+                           &info))
+    return std::nullopt;
+  return Started{UniqueHandle(info.hProcess), UniqueHandle(info.hThread)};
 }
-
-// CreateProcessA may write into the command line, so it gets a private, terminated copy.
-std::vector<char> WritableCopy(const std::string& text) {
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  return buffer;
-}
-
-// Owners for both handles of a created process; the thread's is declared last so it closes first.
-struct ProcessHandles {
-  UniqueHandle process;
-  UniqueHandle thread;
-  explicit ProcessHandles(const PROCESS_INFORMATION& info) : process(info.hProcess), thread(info.hThread) {}
-};
 
 // A bare file name: anything with a directory part or a drive could step out of the system directory.
 bool IsBareFileName(const std::string& name) {
   return !name.empty() && name.find_first_of("\\/:") == std::string::npos;
 }
 
-std::string SystemDirectory() {
-  char directory[MAX_PATH];
-  UINT length = api::GetSystemDirectoryA(directory, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(directory, length);
-}
-
 // A program that has not ended when the wait ran out is ended here: a hanging reg.exe must not keep
 // the tool waiting, nor linger after it. The short wait lets the end take effect before the
 // handles close.
-constexpr DWORD kTerminatedExitCode = 1;
-constexpr DWORD kEndAfterTerminateMs = 5000;
-
 void EndProcess(HANDLE process) {
-  api::TerminateProcess(process, kTerminatedExitCode);
-  api::WaitForSingleObject(process, kEndAfterTerminateMs);
+  api::TerminateProcess(process, 1);
+  api::WaitForSingleObject(process, 5000);
 }
 
 struct ThreadStart {
@@ -65,30 +56,20 @@ struct ThreadStart {
 
 // Adapts the tool's one-argument entry to the system's thread procedure; owns the start record.
 DWORD WINAPI RunThreadEntry(LPVOID raw) {
-  std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(raw));
-  ThreadEntry entry = start->entry;
-  std::int32_t parameter = start->parameter;
-  start.reset();
-  entry(parameter);
+  const ThreadStart start = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(raw));  // freed here
+  start.entry(start.parameter);
   return 0;
 }
 
 }  // namespace
 
 bool RunCommandLine(const std::string& commandLine, bool wait, ShowMode showMode) {
-  STARTUPINFOA startup = StartupRecord(showMode);
-  PROCESS_INFORMATION info{};
-  std::vector<char> command = WritableCopy(commandLine);
-  if (!api::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                           &info)) {
-    return false;
-  }
-  ProcessHandles handles(info);
-  if (wait) {
-    api::WaitForSingleObject(handles.process.get(), INFINITE);
-  } else {
-    api::WaitForInputIdle(handles.process.get(), kInputIdleTimeoutMs);
-  }
+  const std::optional<Started> started = Start(nullptr, commandLine, 0, nullptr, showMode);
+  if (!started) return false;
+  if (wait)
+    api::WaitForSingleObject(started->process.get(), INFINITE);
+  else
+    api::WaitForInputIdle(started->process.get(), kInputIdleTimeoutMs);
   return true;
 }
 
@@ -96,30 +77,27 @@ CommandResult RunSystemCommand(const std::string& programFileName, const std::st
                                ShowMode showMode, std::uint32_t timeoutMs) {
   CommandResult result;
   if (!IsBareFileName(programFileName)) return result;
-  const std::string directory = SystemDirectory();
-  if (directory.empty()) return result;
-  const std::string program = directory + "\\" + programFileName;
+  char system[MAX_PATH];
+  const UINT length = api::GetSystemDirectoryA(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return result;
+  const std::string directory(system, length), program = directory + "\\" + programFileName;
 
   // No console window at all (hidden is not enough for a console program: its console could still
   // flash up), and the system directory as the working directory, so nothing is looked up in a
   // folder the user happened to start the tool from.
-  STARTUPINFOA startup = StartupRecord(showMode);
-  PROCESS_INFORMATION info{};
-  std::vector<char> command = WritableCopy(commandLine);
-  if (!api::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                           directory.c_str(), &startup, &info)) {
-    return result;
-  }
-  ProcessHandles handles(info);
+  const std::optional<Started> started =
+      Start(program.c_str(), commandLine, CREATE_NO_WINDOW, directory.c_str(), showMode);
+  if (!started) return result;
+  HANDLE process = started->process.get();
   result.started = true;
-  const DWORD waited = api::WaitForSingleObject(handles.process.get(), timeoutMs);
+  const DWORD waited = api::WaitForSingleObject(process, timeoutMs);
   if (waited == WAIT_TIMEOUT) {
     result.timedOut = true;
-    EndProcess(handles.process.get());
+    EndProcess(process);
     return result;
   }
   DWORD exitCode = 0;
-  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(handles.process.get(), &exitCode)) {
+  if (waited == WAIT_OBJECT_0 && api::GetExitCodeProcess(process, &exitCode)) {
     result.exited = true;
     result.exitCode = exitCode;
   }

@@ -15,17 +15,18 @@ class TimerControl : public BoundWindow<TimerControl> {
 
   TimerControl(std::int32_t period, EventHandler onTick) : period_(period < 0 ? 0 : period), onTick_(onTick) {}
 
+  // The platform timer runs exactly while the period is above 0.
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
       case WM_CREATE:
-        if (period_ > 0) Start();
+        if (period_ > 0) api::SetTimer(hwnd_, kTimerPlatformId, static_cast<UINT>(period_), nullptr);
         return 0;
       case WM_TIMER:
         if (wParam != kTimerPlatformId) return std::nullopt;
         if (onTick_) onTick_();
         return 0;
       case WM_DESTROY:
-        if (running_) Stop();
+        if (period_ > 0) api::KillTimer(hwnd_, kTimerPlatformId);
         return std::nullopt;
       default:
         return std::nullopt;
@@ -35,43 +36,33 @@ class TimerControl : public BoundWindow<TimerControl> {
   std::int32_t Period() const { return period_; }
 
   void SetPeriod(std::int32_t period) {
-    PeriodChange change = ChangePeriod(period_, running_, period);
+    const PeriodChange change = ChangePeriod(period_, period_ > 0, period);
     if (!change.changed) return;
     period_ = change.period;
-    if (change.stop) Stop();
-    if (change.start) Start();
+    if (change.stop) api::KillTimer(hwnd_, kTimerPlatformId);
+    if (change.start) api::SetTimer(hwnd_, kTimerPlatformId, static_cast<UINT>(period_), nullptr);
   }
 
  private:
-  void Start() {
-    api::SetTimer(hwnd_, kTimerPlatformId, static_cast<UINT>(period_), nullptr);
-    running_ = true;
-  }
-  void Stop() {
-    api::KillTimer(hwnd_, kTimerPlatformId);
-    running_ = false;
-  }
-
   std::int32_t period_;
-  bool running_ = false;
   EventHandler onTick_;
 };
 
 }  // namespace
 
-HWND CreateTimerControl(HWND parent, int controlId, int left, int top, int width, int height,
-                        std::int32_t period, EventHandler onTick) {
-  return TimerControl::Create(std::make_unique<TimerControl>(period, onTick), 0, L"", WS_CHILD, left, top, width,
-                              height, parent, controlId);
+HWND CreateTimerControl(HWND parent, const ControlTemplate& design) {
+  return TimerControl::Create(std::make_unique<TimerControl>(design.timerPeriod, design.onTick), 0, L"", WS_CHILD,
+                              design.left, design.top, design.width, design.height, parent, design.id);
 }
 
-void SetTimerPeriod(HWND timer, std::int32_t period) {
-  if (TimerControl* control = TimerControl::FromHandle(timer)) control->SetPeriod(period);
+void SetTimerProperty(HWND timer, int index, const PropertyValue& value) {
+  if (TimerControl* control = TimerControl::FromHandle(timer); control && index == kPropTimerPeriod)
+    control->SetPeriod(value.Number());
 }
 
-std::int32_t TimerPeriod(HWND timer) {
+PropertyValue GetTimerProperty(HWND timer, int index) {
   const TimerControl* control = TimerControl::FromHandle(timer);
-  return control ? control->Period() : 0;
+  return control && index == kPropTimerPeriod ? control->Period() : PropertyValue();
 }
 
 }  // namespace quorlin::platform

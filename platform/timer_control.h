@@ -3,16 +3,14 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
+#include "platform/logic/property_value.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/window_template.h"
 
 namespace quorlin::platform {
 
-HWND CreateTimerControl(HWND parent, int controlId, int left, int top, int width, int height,
-                        std::int32_t period, EventHandler onTick);
-void SetTimerPeriod(HWND timer, std::int32_t period);
-std::int32_t TimerPeriod(HWND timer);
+HWND CreateTimerControl(HWND parent, const ControlTemplate& design);
+void SetTimerProperty(HWND timer, int index, const PropertyValue& value);
+PropertyValue GetTimerProperty(HWND timer, int index);
 
 }  // namespace quorlin::platform

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/win_api.h"
 #include "platform/window_binding.h"
+#include "platform/window_registry.h"
 
 namespace quorlin::platform {
 
@@ -18,101 +19,64 @@ namespace {
 
 LabelBackdrop installedBackdrop = nullptr;
 // Every label window of the process, for repainting them all when the picture beneath changes.
-std::set<HWND>& liveLabels() {
-  static std::set<HWND> labels;
-  return labels;
-}
+std::set<HWND> liveLabels;
 
 UniqueFont CreateLabelFont(const FontRecord& record, const std::wstring& face, BYTE quality) {
-  LOGFONTW font{};
-  font.lfHeight = record.height;
-  font.lfWidth = record.width;
-  font.lfEscapement = record.escapement;
-  font.lfOrientation = record.orientation;
-  font.lfWeight = record.weight;
-  font.lfItalic = record.italic;
-  font.lfUnderline = record.underline;
-  font.lfStrikeOut = record.strikeOut;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfOutPrecision = 0;
-  font.lfClipPrecision = 0;
-  font.lfQuality = quality;
-  font.lfPitchAndFamily = 0;
+  LOGFONTW font{.lfHeight = record.height, .lfWidth = record.width, .lfEscapement = record.escapement,
+                .lfOrientation = record.orientation, .lfWeight = record.weight, .lfItalic = record.italic,
+                .lfUnderline = record.underline, .lfStrikeOut = record.strikeOut, .lfCharSet = DEFAULT_CHARSET,
+                .lfOutPrecision = 0, .lfClipPrecision = 0, .lfQuality = quality, .lfPitchAndFamily = 0,
+                .lfFaceName = {}};
   std::copy_n(face.begin(), std::min<size_t>(face.size(), LF_FACESIZE - 1), font.lfFaceName);
   return UniqueFont(api::CreateFontIndirectW(&font));
 }
 
-// Whether the font selected into dc has the face that was asked for: GDI gives another face when it
-// knows no font by that name (a matched name reads back as it was asked for).
-bool SelectedFaceIs(HDC dc, const std::wstring& face) {
+// The label's font; null for the stock GUI font (no font record, or no font can be made). A
+// localized family name that finds no font on this system (GDI matches it only in the name's own
+// language) is asked for by its English name instead.
+UniqueFont LabelFont(HDC dc, const std::optional<FontRecord>& record, BYTE quality) {
+  if (!record) return {};
+  const std::wstring face = Widen(record->faceName).substr(0, LF_FACESIZE - 1);
+  UniqueFont font = CreateLabelFont(*record, face, quality);
+  const std::optional<std::string> english = EnglishFamilyName(record->faceName);
+  if (!font || !english) return font;
+  // GDI gives another face when it knows no font by that name (a matched name reads back as it was
+  // asked for); when it cannot tell, the font stays.
+  ScopedSelect trial(dc, font.get());
   wchar_t selected[LF_FACESIZE] = {};
-  if (api::GetTextFaceW(dc, LF_FACESIZE, selected) <= 0) return true;  // cannot tell: keep it
-  return face == selected;
+  if (api::GetTextFaceW(dc, LF_FACESIZE, selected) <= 0 || face == selected) return font;
+  UniqueFont other = CreateLabelFont(*record, Widen(*english), quality);
+  return other ? std::move(other) : std::move(font);
 }
 
-// The label's font, selected into dc for the caller's scope. A localized family name that finds no
-// font on this system (GDI matches it only in the name's own language) is asked for by its English
-// name instead. Without a font record, or when no font can be made, the stock GUI font.
-class LabelFont {
- public:
-  LabelFont(HDC dc, const std::optional<FontRecord>& record, BYTE quality) {
-    if (record) {
-      std::wstring face = Widen(record->faceName).substr(0, LF_FACESIZE - 1);
-      font_ = CreateLabelFont(*record, face, quality);
-      if (font_) {
-        select_.emplace(dc, font_.get());
-        std::optional<std::string> english = EnglishFamilyName(record->faceName);
-        if (english && !SelectedFaceIs(dc, face)) {
-          if (UniqueFont other = CreateLabelFont(*record, Widen(*english), quality)) {
-            api::SelectObject(dc, other.get());  // the first selection still restores the old font
-            font_ = std::move(other);
-          }
-        }
-      }
-    }
-    if (!font_) select_.emplace(dc, api::GetStockObject(DEFAULT_GUI_FONT));
-  }
-
- private:
-  UniqueFont font_;  // released after the selection has been undone
-  std::optional<ScopedSelect> select_;
-};
-
-void DrawPasses(HDC dc, const LabelProperties& properties, const std::wstring& caption, const RECT& client) {
-  UINT format = LabelFormatFlags(properties.hAlign, properties.vAlign, properties.wordWrap);
+// Draws the caption with its effect in the label's font.
+void DrawCaption(HDC dc, const LabelProperties& properties, const std::wstring& caption, const RECT& client,
+                 BYTE quality) {
+  const UniqueFont font = LabelFont(dc, properties.font, quality);
+  ScopedSelect selectFont(dc, font ? font.get() : api::GetStockObject(DEFAULT_GUI_FONT));
+  const UINT format = LabelFormatFlags(properties.hAlign, properties.vAlign, properties.wordWrap);
   api::SetBkMode(dc, TRANSPARENT);
   for (const TextPass& pass : LabelTextPasses(properties)) {
-    RECT area = client;
-    area.left += pass.dx;
-    area.right += pass.dx;
-    area.top += pass.dy;
-    area.bottom += pass.dy;
+    RECT area{client.left + pass.dx, client.top + pass.dy, client.right + pass.dx, client.bottom + pass.dy};
     api::SetTextColor(dc, pass.color);
     api::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &area, format);
   }
 }
 
-bool IsPopup(HWND hwnd) { return (api::GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) != 0; }
-
 // The window the label is drawn on: walks up the parents while the window is not a pop-up window and
 // has a parent.
 HWND TopLevelOf(HWND label) {
   HWND ancestor = label;
-  while (!IsPopup(ancestor)) {
-    HWND parent = api::GetParent(ancestor);
-    if (parent == nullptr) break;
-    ancestor = parent;
-  }
+  while (HasParentCoordinates(ancestor)) ancestor = api::GetParent(ancestor);
   return ancestor;
 }
 
 // The colour key of a colour-keyed layered window.
 std::optional<COLORREF> ColorKeyOf(HWND window) {
   COLORREF key = 0;
-  BYTE alpha = 0;
   DWORD flags = 0;
   if ((api::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0 ||
-      !api::GetLayeredWindowAttributes(window, &key, &alpha, &flags) || (flags & LWA_COLORKEY) == 0)
+      !api::GetLayeredWindowAttributes(window, &key, nullptr, &flags) || (flags & LWA_COLORKEY) == 0)
     return std::nullopt;
   return key;
 }
@@ -133,12 +97,7 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   api::MapWindowPoints(label, window, reinterpret_cast<POINT*>(&area), 2);
 
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
   void* bits = nullptr;
   UniqueBitmap bitmap(api::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDc memory(api::CreateCompatibleDC(dc));
@@ -150,11 +109,7 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   if (!installedBackdrop(window, memory.get(), area)) return false;
   api::GdiFlush();
   const std::vector<std::uint32_t> backdrop(pixels.begin(), pixels.end());
-  {
-    LabelFont font(memory.get(), properties.font, PROOF_QUALITY);
-    RECT local{0, 0, width, height};
-    DrawPasses(memory.get(), properties, caption, local);
-  }
+  DrawCaption(memory.get(), properties, caption, RECT{0, 0, width, height}, PROOF_QUALITY);
   api::GdiFlush();
   KeyOutUntouched(pixels, backdrop, RgbOf(key));
   api::BitBlt(dc, client.left, client.top, width, height, memory.get(), 0, 0, SRCCOPY);
@@ -172,8 +127,7 @@ void PaintLabel(HWND label, HDC dc, const LabelProperties& properties) {
   if (key && DrawOverBackdrop(label, dc, properties, caption, client, window, *key)) return;
   // On a keyed window without the picture beneath, smoothed edges would blend with the key, which the
   // key does not hide: a grey fringe. Without smoothing every glyph pixel is the text colour.
-  LabelFont font(dc, properties.font, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
-  DrawPasses(dc, properties, caption, client);
+  DrawCaption(dc, properties, caption, client, key ? NONANTIALIASED_QUALITY : PROOF_QUALITY);
 }
 
 class TransLabel : public BoundWindow<TransLabel> {
@@ -181,8 +135,7 @@ class TransLabel : public BoundWindow<TransLabel> {
   static constexpr const wchar_t* kClassName = L"QuorlinTransLabel";
   static void DescribeClass(WNDCLASSEXW& windowClass) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    windowClass.hbrBackground = nullptr;
+    windowClass.hCursor = api::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW; no background brush
   }
 
   explicit TransLabel(const LabelProperties& properties) : properties(properties) {}
@@ -190,10 +143,10 @@ class TransLabel : public BoundWindow<TransLabel> {
   std::optional<LRESULT> OnMessage(UINT message, WPARAM, LPARAM) {
     switch (message) {
       case WM_NCCREATE:
-        liveLabels().insert(hwnd_);
+        liveLabels.insert(hwnd_);
         return std::nullopt;
       case WM_NCDESTROY:
-        liveLabels().erase(hwnd_);
+        liveLabels.erase(hwnd_);
         return std::nullopt;
       case WM_ERASEBKGND:
         return 1;  // never fills: the parent's drawing shows through
@@ -209,11 +162,6 @@ class TransLabel : public BoundWindow<TransLabel> {
 
   LabelProperties properties;
 };
-
-LabelProperties* PropertiesOf(HWND label) {
-  TransLabel* object = TransLabel::FromHandle(label);
-  return object ? &object->properties : nullptr;
-}
 
 // Children before the window itself, depth first.
 void CollectDescendants(HWND window, std::vector<HWND>& out) {
@@ -252,17 +200,18 @@ void RefreshUnderLabel(HWND label) {
 
 }  // namespace
 
-HWND CreateTransLabel(HWND parent, int controlId, int left, int top, int width, int height, bool visible,
-                      const LabelProperties& properties) {
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+HWND CreateTransLabel(HWND parent, const ControlTemplate& design) {
+  const LabelProperties properties = ParseLabelRecord(design.record).value_or(LabelProperties());
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0);
   return TransLabel::Create(std::make_unique<TransLabel>(properties), WS_EX_TRANSPARENT,
-                            Widen(properties.caption).c_str(), style, left, top, width, height, parent, controlId);
+                            Widen(properties.caption).c_str(), style, design.left, design.top, design.width,
+                            design.height, parent, design.id);
 }
 
 void SetLabelProperty(HWND label, int index, const PropertyValue& value) {
-  LabelProperties* properties = PropertiesOf(label);
-  if (properties == nullptr || !properties->Set(index, value)) return;
-  if (index == kPropCaption) api::SetWindowTextW(label, Widen(properties->caption).c_str());
+  TransLabel* object = TransLabel::FromHandle(label);
+  if (object == nullptr || !object->properties.Set(index, value)) return;
+  if (index == kPropCaption) api::SetWindowTextW(label, Widen(object->properties.caption).c_str());
   RefreshUnderLabel(label);
   // The caption is the label's accessible name: a screen reader is told that a shown label says
   // something new (a notice), as it would be by a static text control.
@@ -271,16 +220,15 @@ void SetLabelProperty(HWND label, int index, const PropertyValue& value) {
 }
 
 PropertyValue GetLabelProperty(HWND label, int index) {
-  const LabelProperties* properties = PropertiesOf(label);
-  if (properties == nullptr) return {};
-  return properties->Get(index).value_or(PropertyValue());
+  const TransLabel* object = TransLabel::FromHandle(label);
+  return object ? object->properties.Get(index).value_or(PropertyValue()) : PropertyValue();
 }
 
 void SetLabelBackdrop(LabelBackdrop backdrop) { installedBackdrop = backdrop; }
 
 void RepaintLabels() {
   // Without the picture beneath a label draws onto its parent's background: that is redrawn first.
-  const std::vector<HWND> labels(liveLabels().begin(), liveLabels().end());
+  const std::vector<HWND> labels(liveLabels.begin(), liveLabels.end());
   for (HWND label : labels)
     if (api::IsWindowVisible(label)) RefreshUnderLabel(label);
 }

@@ -4,11 +4,12 @@
 #include <windows.h>
 
 #include "platform/logic/trans_label_model.h"
+#include "platform/logic/window_template.h"
 
 namespace quorlin::platform {
 
-HWND CreateTransLabel(HWND parent, int controlId, int left, int top, int width, int height, bool visible,
-                      const LabelProperties& properties);
+// A label from its template: place, visibility and the stored design record.
+HWND CreateTransLabel(HWND parent, const ControlTemplate& design);
 // Stores a label property (clamped) and refreshes the area under the label.
 void SetLabelProperty(HWND label, int index, const PropertyValue& value);
 PropertyValue GetLabelProperty(HWND label, int index);

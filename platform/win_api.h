@@ -20,9 +20,6 @@ namespace quorlin::platform::api {
 
 enum class Library : unsigned char { Kernel32, User32, Gdi32, GdiPlus, Ole32, Advapi32, Comctl32 };
 
-// The file name a library is loaded from, as it appears in error messages ("GdiPlus.dll").
-const char* LibraryFileName(Library library);
-
 // Loads the library from the system directory (once) and returns the function's address; a missing
 // library or function ends the program with the fatal error. Preserves the thread's last error, so a
 // first call through the table never disturbs a GetLastError that follows it.
@@ -40,9 +37,7 @@ HMODULE LoadSystemLibrary(const char* fileName, LibraryLoader load = &::LoadLibr
 template <typename Fn>
 class Slot {
  public:
-  constexpr Slot(Library library, const char* name) : library_(library), name_(name) {}
-  Slot(const Slot&) = delete;
-  Slot& operator=(const Slot&) = delete;
+  constexpr Slot(Library library, const char* name) : library_(library), name_(name) {}  // never copied: atomic
 
   template <typename... Args>
   decltype(auto) operator()(Args&&... args) const {
@@ -50,32 +45,25 @@ class Slot {
   }
 
   Fn Get() const {
-    Fn fn = fn_.load(std::memory_order_acquire);
-    if (fn == nullptr) {
-      fn = reinterpret_cast<Fn>(Resolve(library_, name_));
-      fn_.store(fn, std::memory_order_release);
-    }
-    return fn;
+    if (Fn fn = TryGet()) return fn;
+    return reinterpret_cast<Fn>(Resolve(library_, name_));  // the fatal error
   }
 
   // For an entry that may be missing on older systems: null instead of the fatal error. An entry
   // replaced by a test is returned as it is.
   Fn TryGet() const {
     Fn fn = fn_.load(std::memory_order_acquire);
-    if (fn == nullptr) {
-      fn = reinterpret_cast<Fn>(TryResolve(library_, name_));
-      if (fn != nullptr) fn_.store(fn, std::memory_order_release);
-    }
+    if (fn == nullptr && (fn = reinterpret_cast<Fn>(TryResolve(library_, name_))) != nullptr)
+      fn_.store(fn, std::memory_order_release);
     return fn;
   }
 
   // Puts another function into the entry and returns what was there (null when not yet looked up).
   Fn Exchange(Fn replacement) { return fn_.exchange(replacement, std::memory_order_acq_rel); }
 
-  Library library() const { return library_; }
-  const char* name() const { return name_; }
-
  private:
+  template <typename>
+  friend class ScopedOverride;
   Library library_;
   const char* name_;
   mutable std::atomic<Fn> fn_{nullptr};
@@ -105,7 +93,7 @@ class ScopedOverride {
 
   // The function that was in the entry before, looked up now if it had not been yet.
   Fn Previous() {
-    if (previous_ == nullptr) previous_ = reinterpret_cast<Fn>(Resolve(slot_.library(), slot_.name()));
+    if (previous_ == nullptr) previous_ = reinterpret_cast<Fn>(Resolve(slot_.library_, slot_.name_));
     return previous_;
   }
 
@@ -115,6 +103,17 @@ class ScopedOverride {
 };
 
 }  // namespace quorlin::platform::api
+
+namespace quorlin::platform {
+
+// Limits the search for libraries loaded by name (uxtheme.dll, dwmapi.dll and the others that
+// Common Controls 6 and the shell pull in) to the system directory, so that a DLL planted in the
+// program's folder is never loaded. Must run before anything else. A system without the function
+// (Windows 7 without KB2533623) keeps its ordinary search; that is not an error. True when the
+// search was restricted. `entry` is the table entry to call, replaceable for tests.
+bool RestrictDllSearch(const api::Slot<api::types::SetDefaultDllDirectories_t>& entry = api::SetDefaultDllDirectories);
+
+}  // namespace quorlin::platform
 
 namespace quorlin {
 namespace api = platform::api;

@@ -65,7 +65,6 @@
   X(User32, GetCaretPos)                 \
   X(User32, GetClassLongW)               \
   X(User32, GetClientRect)               \
-  X(User32, GetCursorPos)                \
   X(User32, GetDC)                       \
   X(User32, GetFocus)                    \
   X(User32, GetKeyState)                 \

@@ -1,9 +1,10 @@
 // What the window service knows: the registered templates, the open windows and the values stored
-// for windows and controls, with the look-ups the service's parts share.
+// for windows and controls, with the look-ups and rectangles the service's parts share.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -18,11 +19,9 @@ inline constexpr char kWindowNotLoaded[] = "未载入欲访问窗口组件所在
 inline constexpr char kNoNativeWindowYet[] = "指定窗口尚未载入";
 inline constexpr char kNoSuchWindow[] = "指定窗口或窗口组件不存在或尚未载入";
 
-// Common values set while a window or control had no native window; applied when it is created.
-struct StoredCommon {
-  std::optional<std::int32_t> left, top, width, height;
-  std::optional<bool> visible, disabled;
-};
+// Common values (clamped, by property index) set while a window or control had no native window;
+// applied when it is created.
+using StoredCommon = std::array<std::optional<std::int32_t>, kFirstKindProperty>;
 
 struct Service {
   std::map<std::int32_t, WindowTemplate> templates;
@@ -40,7 +39,24 @@ FormWindow* FindLoaded(std::int32_t windowId);
 const WindowTemplate* FindTemplate(std::int32_t windowId);
 // Whether the ref names a window itself rather than one of its controls.
 bool IsWindowRef(ControlRef ref);
-// The native window of a ref, or the fatal error when the ref names nothing that is open.
-HWND HandleOrFail(ControlRef ref);
+
+// What a ref names: its open window (null for a window that is not open) and, for a control, the
+// control, with the native window (null while there is none). A control of a window that is not
+// open is the fatal error `notLoaded`; a control its window does not have is kNoSuchWindow.
+struct Target {
+  FormWindow* window = nullptr;
+  ControlState* control = nullptr;
+  HWND hwnd = nullptr;
+};
+Target FindTarget(ControlRef ref, const char* notLoaded);
+
+// Whether a window's position is in its parent's client coordinates (a child, not a pop-up window).
+bool HasParentCoordinates(HWND hwnd);
+// A window's left, top, width and height (by property index), in its parent's client coordinates
+// or, for a top-level window, on the screen.
+using Place = std::array<std::int32_t, 4>;
+Place PlaceOf(HWND hwnd);
+// Applies what was stored for a ref before its window existed, then forgets it.
+void ApplyStored(ControlRef ref, HWND hwnd);
 
 }  // namespace quorlin::platform

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "platform/cartoon_box.h"
-#include "platform/numbered_properties.h"
 #include "platform/fatal_error.h"
 #include "platform/form_window.h"
 #include "platform/text.h"
@@ -18,33 +17,73 @@ namespace quorlin::platform {
 namespace {
 
 HWND CreateControl(HWND parent, const ControlTemplate& design) {
-  HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id));
-  HINSTANCE instance = api::GetModuleHandleW(nullptr);
   switch (design.kind) {
     case ControlKind::Button: {
       // A radio has the radio button's type, which is what a screen reader reports as its role.
-      DWORD style = WS_CHILD | (design.radio ? BS_RADIOBUTTON : BS_PUSHBUTTON) | (design.tabStop ? WS_TABSTOP : 0) |
-                    (design.visible ? WS_VISIBLE : 0) | (design.disabled ? WS_DISABLED : 0);
+      const DWORD style = WS_CHILD | (design.radio ? BS_RADIOBUTTON : BS_PUSHBUTTON) |
+                          (design.tabStop ? WS_TABSTOP : 0) | (design.visible ? WS_VISIBLE : 0) |
+                          (design.disabled ? WS_DISABLED : 0);
       return api::CreateWindowExW(0, L"BUTTON", Widen(design.text).c_str(), style, design.left, design.top,
-                                  design.width, design.height, parent, id, instance, nullptr);
+                                  design.width, design.height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
+                                  api::GetModuleHandleW(nullptr), nullptr);
     }
-    case ControlKind::Timer:
-      return CreateTimerControl(parent, design.id, design.left, design.top, design.width, design.height,
-                                design.timerPeriod, design.onTick);
-    case ControlKind::TransLabel: {
-      LabelProperties properties = ParseLabelRecord(design.record).value_or(LabelProperties());
-      return CreateTransLabel(parent, design.id, design.left, design.top, design.width, design.height,
-                              design.visible, properties);
-    }
+    case ControlKind::Timer: return CreateTimerControl(parent, design);
+    case ControlKind::TransLabel: return CreateTransLabel(parent, design);
     case ControlKind::CartoonBox:
       return CreateCartoonBox(parent, design.id, design.left, design.top, design.width, design.height, design.visible);
-    case ControlKind::CartoonObject:
-      return nullptr;
+    case ControlKind::CartoonObject: break;
   }
   return nullptr;
 }
 
+// The native window of a ref, or the fatal error when the ref names nothing that has one.
+HWND HandleOrFail(ControlRef ref) {
+  HWND hwnd = WindowHandle(ref);
+  if (hwnd == nullptr) FatalError(kNoSuchWindow);
+  return hwnd;
+}
+
 }  // namespace
+
+Service& service() {
+  static Service instance;
+  return instance;
+}
+
+FormWindow* FindLoaded(std::int32_t windowId) {
+  auto it = service().windows.find(windowId);
+  return it == service().windows.end() || it->second->hwnd() == nullptr ? nullptr : it->second;
+}
+
+const WindowTemplate* FindTemplate(std::int32_t windowId) {
+  auto it = service().templates.find(windowId);
+  return it == service().templates.end() ? nullptr : &it->second;
+}
+
+bool IsWindowRef(ControlRef ref) {
+  const WindowTemplate* design = FindTemplate(ref.window);
+  return design != nullptr && design->selfId == ref.control;
+}
+
+Target FindTarget(ControlRef ref, const char* notLoaded) {
+  Target target{FindLoaded(ref.window)};
+  if (IsWindowRef(ref)) {
+    target.hwnd = target.window ? target.window->hwnd() : nullptr;
+    return target;
+  }
+  if (target.window == nullptr) FatalError(notLoaded);
+  auto it = target.window->controls.find(ref.control);
+  if (it == target.window->controls.end()) FatalError(kNoSuchWindow);
+  target.control = &it->second;
+  target.hwnd = LiveHandle(it->second);
+  return target;
+}
+
+void RegisterWindowTemplate(WindowTemplate window) {
+  const std::int32_t id = window.id;
+  service().templates.insert_or_assign(id, std::move(window));
+}
 
 bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/) {
   ExpectWindowThread("LoadWindow");
@@ -57,11 +96,8 @@ bool LoadWindow(ControlRef ref, std::optional<ControlRef> parent, bool /*modal*/
     if (parentWindow == nullptr) return false;
     owner = parentWindow->hwnd();
   }
-  int left = design->left, top = design->top;
-  if (design->centred) {
-    left = CentredOrigin(api::GetSystemMetrics(SM_CXSCREEN), design->width);
-    top = CentredOrigin(api::GetSystemMetrics(SM_CYSCREEN), design->height);
-  }
+  const int left = design->centred ? CentredOrigin(api::GetSystemMetrics(SM_CXSCREEN), design->width) : design->left;
+  const int top = design->centred ? CentredOrigin(api::GetSystemMetrics(SM_CYSCREEN), design->height) : design->top;
   DWORD exStyle = (design->showInTaskbar ? WS_EX_APPWINDOW : 0) | (design->layered ? WS_EX_LAYERED : 0);
   DWORD style = WS_POPUP | (design->minimizable ? WS_MINIMIZEBOX | WS_SYSMENU : 0);
   HWND hwnd = FormWindow::Create(std::make_unique<FormWindow>(design), exStyle, Widen(design->title).c_str(),
@@ -101,26 +137,20 @@ bool IsWindowLoaded(ControlRef ref) {
 
 HWND WindowHandle(ControlRef ref) {
   ExpectWindowThread("WindowHandle");
-  FormWindow* window = FindLoaded(ref.window);
-  if (window == nullptr) FatalError(kNoSuchWindow);
-  if (IsWindowRef(ref)) return window->hwnd();
-  auto it = window->controls.find(ref.control);
-  if (it == window->controls.end()) FatalError(kNoSuchWindow);
-  return LiveHandle(it->second);
+  const Target target = FindTarget(ref, kNoSuchWindow);
+  if (target.window == nullptr) FatalError(kNoSuchWindow);
+  return target.hwnd;
 }
 
 void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top, std::optional<int> width,
                  std::optional<int> height) {
   ExpectWindowThread("PlaceWindow");
   HWND hwnd = HandleOrFail(ref);
-  RECT old = CurrentRect(hwnd);
-  int newLeft = left.value_or(old.left), newTop = top.value_or(old.top);
-  int newWidth = (width && *width != -1) ? *width : old.right - old.left;
-  int newHeight = (height && *height != -1) ? *height : old.bottom - old.top;
-  if (newLeft == old.left && newTop == old.top && newWidth == old.right - old.left &&
-      newHeight == old.bottom - old.top)
-    return;
-  api::MoveWindow(hwnd, newLeft, newTop, newWidth, newHeight, TRUE);
+  const Place old = PlaceOf(hwnd);
+  const Place place{left.value_or(old[kPropLeft]), top.value_or(old[kPropTop]),
+                    width && *width != -1 ? *width : old[kPropWidth],
+                    height && *height != -1 ? *height : old[kPropHeight]};
+  if (place != old) api::MoveWindow(hwnd, place[0], place[1], place[2], place[3], TRUE);
 }
 
 void RefreshNow(ControlRef ref) {
@@ -130,14 +160,13 @@ void RefreshNow(ControlRef ref) {
 
 void CloseWindow(ControlRef ref, bool immediately) {
   ExpectWindowThread("CloseWindow");
-  if (!IsWindowRef(ref)) FatalError(kNoSuchWindow);
-  FormWindow* window = FindLoaded(ref.window);
-  if (window == nullptr) FatalError(kNoSuchWindow);
-  window->closing = true;
+  const Target target = FindTarget(ref, kNoSuchWindow);
+  if (target.window == nullptr || target.control != nullptr) FatalError(kNoSuchWindow);
+  target.window->closing = true;
   if (immediately)
-    api::DestroyWindow(window->hwnd());
+    api::DestroyWindow(target.hwnd);
   else
-    api::PostMessageW(window->hwnd(), kDeferredCloseMessage, 0, 0);
+    api::PostMessageW(target.hwnd, kDeferredCloseMessage, 0, 0);
 }
 
 void ResetWindowServiceForTesting() {

@@ -6,7 +6,8 @@ namespace quorlin::platform {
 
 namespace {
 
-// The first and one-past-last index of the radio group that holds `index`.
+// The first and one-past-last index of the radio group that holds `index`; a control that is no
+// radio is a group of its own.
 struct Group {
   std::size_t begin = 0;
   std::size_t end = 0;
@@ -14,12 +15,13 @@ struct Group {
 
 Group GroupOf(std::span<const KeyStop> stops, std::size_t index) {
   Group group{index, index + 1};
+  if (!stops[index].radio) return group;
   while (group.begin > 0 && stops[group.begin - 1].radio) --group.begin;
   while (group.end < stops.size() && stops[group.end].radio) ++group.end;
   return group;
 }
 
-// Where Tab lands in the group: its checked usable radio, else its first usable one.
+// Where Tab lands in the group: its checked usable stop, else its first usable one.
 std::optional<std::size_t> GroupEntry(std::span<const KeyStop> stops, Group group) {
   std::optional<std::size_t> first;
   for (std::size_t i = group.begin; i < group.end; ++i) {
@@ -40,14 +42,9 @@ struct Stop {
 std::vector<Stop> StopsOf(std::span<const KeyStop> stops) {
   std::vector<Stop> result;
   for (std::size_t i = 0; i < stops.size();) {
-    if (stops[i].radio) {
-      const Group group = GroupOf(stops, i);
-      if (std::optional<std::size_t> entry = GroupEntry(stops, group)) result.push_back({group.begin, group.end, *entry});
-      i = group.end;
-      continue;
-    }
-    if (stops[i].tabStop && stops[i].usable) result.push_back({i, i + 1, i});
-    ++i;
+    const Group group = GroupOf(stops, i);
+    if (std::optional<std::size_t> entry = GroupEntry(stops, group)) result.push_back({group.begin, group.end, *entry});
+    i = group.end;
   }
   return result;
 }
@@ -56,24 +53,15 @@ std::vector<Stop> StopsOf(std::span<const KeyStop> stops) {
 
 std::optional<std::size_t> TabTarget(std::span<const KeyStop> stops, std::optional<std::size_t> from, bool backward) {
   const std::vector<Stop> order = StopsOf(stops);
-  if (order.empty()) return std::nullopt;
-  std::optional<std::size_t> at;
-  if (from && *from < stops.size()) {
-    for (std::size_t i = 0; i < order.size(); ++i)
-      if (*from >= order[i].begin && *from < order[i].end) at = i;
-    if (!at) {
-      // A control that is no stop itself (disabled, say): the next stop after it, or the one before.
-      for (std::size_t i = 0; i < order.size(); ++i) {
-        if (order[i].begin > *from) {
-          return order[backward ? (i + order.size() - 1) % order.size() : i].target;
-        }
-      }
-      return order[backward ? order.size() - 1 : 0].target;
-    }
-  }
-  if (!at) return order[backward ? order.size() - 1 : 0].target;
-  const std::size_t next = backward ? (*at + order.size() - 1) % order.size() : (*at + 1) % order.size();
-  return order[next].target;
+  const std::size_t n = order.size();
+  if (n == 0) return std::nullopt;
+  if (!from || *from >= stops.size()) return order[backward ? n - 1 : 0].target;
+  // The stop that holds `from` or, for a control that is no stop itself (disabled, say), the first
+  // stop after it (n: none).
+  std::size_t at = 0;
+  while (at < n && order[at].end <= *from) ++at;
+  const bool inside = at < n && order[at].begin <= *from;
+  return order[backward ? (at + n - 1) % n : (at + (inside ? 1 : 0)) % n].target;
 }
 
 std::optional<std::size_t> ArrowTarget(std::span<const KeyStop> stops, std::size_t from, bool backward) {

@@ -12,29 +12,17 @@ std::uint16_t ShowCommandFor(ShowMode mode) {
 }
 
 ExitSessionPlan PlanExitSession(ExitKind kind, bool force, bool ntFamily) {
-  ExitSessionPlan plan;
   switch (kind) {
     case kExitShutDown:
-      plan.flags = ntFamily ? kEwxPowerOff : kEwxShutdown;
-      break;
     case kExitRestart:
-      plan.flags = kEwxReboot;
-      break;
-    case kExitLogOff:
-      plan.flags = kEwxLogOff;
-      break;
+    case kExitLogOff: {
+      const std::uint32_t flags[] = {ntFamily ? kEwxPowerOff : kEwxShutdown, kEwxReboot, kEwxLogOff};
+      return {SessionCall::ExitWindows, flags[kind - kExitShutDown] | (force ? kEwxForce : 0)};
+    }
     case kExitSuspend:
-    case kExitHibernate:
-      plan.call = SessionCall::SetPowerState;
-      plan.suspend = kind == kExitSuspend;
-      plan.force = force;
-      return plan;
-    default:
-      return plan;
+    case kExitHibernate: return {SessionCall::SetPowerState, 0, kind == kExitSuspend, force};
+    default: return {};
   }
-  plan.call = SessionCall::ExitWindows;
-  if (force) plan.flags |= kEwxForce;
-  return plan;
 }
 
 }  // namespace quorlin::platform

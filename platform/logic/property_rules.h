@@ -1,20 +1,15 @@
 // Numbered properties shared by every control, and the rules that clamp their values.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quorlin::platform {
 
 // Common properties of every window and control.
 enum CommonProperty : int {
-  kPropLeft = 0,
-  kPropTop = 1,
-  kPropWidth = 2,
-  kPropHeight = 3,
-  kPropTag = 4,
-  kPropVisible = 5,
-  kPropDisabled = 6,
-  kPropMousePointer = 7,
+  kPropLeft = 0, kPropTop = 1, kPropWidth = 2, kPropHeight = 3,
+  kPropTag = 4, kPropVisible = 5, kPropDisabled = 6, kPropMousePointer = 7,
 };
 constexpr int kFirstKindProperty = 8;
 
@@ -31,23 +26,14 @@ constexpr std::int32_t SystemCursorFor(std::int32_t pointer) {
   return kPointerDefault;
 }
 
-// Properties of a window itself.
-constexpr int kPropWindowBackColor = 10;
-constexpr int kPropWindowState = 18;
-// Values of kPropWindowState.
-constexpr std::int32_t kWindowStateNormal = 0;
-constexpr std::int32_t kWindowStateMinimized = 2;
-constexpr std::int32_t kWindowStateMaximized = 3;
+// Properties of a window itself, and the values of kPropWindowState.
+constexpr int kPropWindowBackColor = 10, kPropWindowState = 18;
+constexpr std::int32_t kWindowStateNormal = 0, kWindowStateMinimized = 2, kWindowStateMaximized = 3;
 
 constexpr std::int32_t kMaxCoordinate = 32627;
 
-constexpr std::int32_t ClampPosition(std::int32_t value) {
-  return value < -kMaxCoordinate ? -kMaxCoordinate : (value > kMaxCoordinate ? kMaxCoordinate : value);
-}
-
-constexpr std::int32_t ClampSize(std::int32_t value) {
-  return value < 0 ? 0 : (value > kMaxCoordinate ? kMaxCoordinate : value);
-}
+constexpr std::int32_t ClampPosition(std::int32_t value) { return std::clamp(value, -kMaxCoordinate, kMaxCoordinate); }
+constexpr std::int32_t ClampSize(std::int32_t value) { return std::clamp(value, std::int32_t{0}, kMaxCoordinate); }
 
 // r + g * 256 + b * 65536, each channel taken as given (0..255).
 constexpr std::uint32_t ColorFromRgb(std::int32_t r, std::int32_t g, std::int32_t b) {

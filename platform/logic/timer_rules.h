@@ -13,19 +13,14 @@ struct PeriodChange {
   bool changed = false;     // false: the timer is left exactly as it was
   bool stop = false;        // stop the running platform timer first
   bool start = false;       // then start it with `period`
+  bool operator==(const PeriodChange&) const = default;
 };
 
+// A negative period becomes 0; the stored one again changes nothing.
 constexpr PeriodChange ChangePeriod(std::int32_t stored, bool running, std::int32_t requested) {
-  PeriodChange change;
-  change.period = requested < 0 ? 0 : requested;
-  if (change.period == stored) {
-    change.period = stored;
-    return change;
-  }
-  change.changed = true;
-  change.stop = running;
-  change.start = change.period > 0;
-  return change;
+  const std::int32_t period = requested < 0 ? 0 : requested;
+  if (period == stored) return {stored};
+  return {period, true, running, period > 0};
 }
 
 }  // namespace quorlin::platform

@@ -13,31 +13,16 @@
 namespace quorlin::platform {
 
 enum LabelProperty : int {
-  kPropCaption = 8,
-  kPropEffect = 9,
-  kPropLabelFont = 10,
-  kPropForeColor = 11,
-  kPropHAlign = 12,
-  kPropWordWrap = 13,
-  kPropVAlign = 14,
+  kPropCaption = 8, kPropEffect = 9, kPropLabelFont = 10, kPropForeColor = 11,
+  kPropHAlign = 12, kPropWordWrap = 13, kPropVAlign = 14,
 };
 
 // A font description laid out like the 60-byte LOGFONTA record; the face name is kept as UTF-8 here
 // and stored in the record's 32-byte name field with a terminating zero.
 struct FontRecord {
-  std::int32_t height = 0;
-  std::int32_t width = 0;
-  std::int32_t escapement = 0;
-  std::int32_t orientation = 0;
-  std::int32_t weight = 0;
-  std::uint8_t italic = 0;
-  std::uint8_t underline = 0;
-  std::uint8_t strikeOut = 0;
-  std::uint8_t charSet = 0;
-  std::uint8_t outPrecision = 0;
-  std::uint8_t clipPrecision = 0;
-  std::uint8_t quality = 0;
-  std::uint8_t pitchAndFamily = 0;
+  std::int32_t height = 0, width = 0, escapement = 0, orientation = 0, weight = 0;
+  std::uint8_t italic = 0, underline = 0, strikeOut = 0, charSet = 0, outPrecision = 0, clipPrecision = 0,
+               quality = 0, pitchAndFamily = 0;
   std::string faceName;
 
   static constexpr std::size_t kSize = 60;

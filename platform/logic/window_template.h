@@ -12,8 +12,7 @@ namespace quorlin::platform {
 struct ControlRef {
   std::int32_t window = 0;
   std::int32_t control = 0;
-  bool operator==(const ControlRef&) const = default;
-  auto operator<=>(const ControlRef&) const = default;
+  auto operator<=>(const ControlRef&) const = default;  // and with it ==
 };
 
 using EventHandler = void (*)();

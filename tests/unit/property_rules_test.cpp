@@ -48,33 +48,22 @@ TEST(PropertyValue, NumbersAndTextsReadBackAsTheyWereGiven) {
   EXPECT_EQ(PropertyValue("7").Number(), 0) << "a text is not parsed as a number";
 }
 
-TEST(TimerRules, SettingTheSamePeriodLeavesTheTimerAlone) {
-  PeriodChange change = ChangePeriod(1000, true, 1000);
-  EXPECT_FALSE(change.changed);
-  EXPECT_FALSE(change.stop);
-  EXPECT_FALSE(change.start);
-}
-
-TEST(TimerRules, ANewPeriodRestartsARunningTimer) {
-  PeriodChange change = ChangePeriod(1000, true, 10);
-  EXPECT_TRUE(change.changed);
-  EXPECT_TRUE(change.stop);
-  EXPECT_TRUE(change.start);
-  EXPECT_EQ(change.period, 10);
-}
-
-TEST(TimerRules, ANegativePeriodStopsTheTimerAndReadsAsZero) {
-  PeriodChange change = ChangePeriod(1000, true, -5);
-  EXPECT_TRUE(change.stop);
-  EXPECT_FALSE(change.start);
-  EXPECT_EQ(change.period, 0);
-  EXPECT_FALSE(ChangePeriod(0, false, -5).changed) << "-5 is 0, which is already stored";
-}
-
-TEST(TimerRules, AStoppedTimerStartsWithoutAStop) {
-  PeriodChange change = ChangePeriod(0, false, 1000);
-  EXPECT_FALSE(change.stop);
-  EXPECT_TRUE(change.start);
+TEST(TimerRules, APeriodChangeStopsAndStartsThePlatformTimerOnlyAsNeeded) {
+  struct Case {
+    const char* what;
+    std::int32_t stored;
+    bool running;
+    std::int32_t requested;
+    PeriodChange expected;  // period, changed, stop, start
+  };
+  const Case cases[] = {
+      {"the same period leaves the timer alone", 1000, true, 1000, {1000, false, false, false}},
+      {"a new period restarts a running timer", 1000, true, 10, {10, true, true, true}},
+      {"a negative period stops the timer and reads as 0", 1000, true, -5, {0, true, true, false}},
+      {"-5 is 0, which is already stored", 0, false, -5, {0, false, false, false}},
+      {"a stopped timer starts without a stop", 0, false, 1000, {1000, true, false, true}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ChangePeriod(c.stored, c.running, c.requested), c.expected) << c.what;
 }
 
 }  // namespace

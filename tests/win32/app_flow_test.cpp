@@ -21,7 +21,6 @@
 #include "platform/cartoon_box.h"
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
-#include "platform/dll_search.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/win_api.h"

@@ -168,15 +168,12 @@ TEST_F(FakedProcessTest, ShowModeReachesTheStartupRecordClampedAndMapped) {
   EXPECT_EQ(creates[0].startup.wShowWindow, SW_SHOWNORMAL) << "an omitted show mode shows normally";
 }
 
-TEST_F(FakedProcessTest, WaitBlocksUntilTheEndThenClosesThreadBeforeProcess) {
+TEST_F(FakedProcessTest, RunCommandLineWaitsThenClosesThreadBeforeProcess) {
   EXPECT_TRUE(RunCommandLine("reg.exe", true, 1));
-  EXPECT_EQ(calls, (std::vector<std::string>{"create", "wait process 4294967295", "close thread",
-                                             "close process"}));
-}
-
-TEST_F(FakedProcessTest, NoWaitWaitsForInputIdleAtMostOneSecond) {
   EXPECT_TRUE(RunCommandLine("notepad.exe"));
-  EXPECT_EQ(calls, (std::vector<std::string>{"create", "idle process 1000", "close thread", "close process"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"create", "wait process 4294967295", "close thread", "close process",
+                                             "create", "idle process 1000", "close thread", "close process"}))
+      << "with wait until the end, without it until input idleness, at most one second";
 }
 
 TEST_F(FakedProcessTest, FailedCreationReturnsFalseAndTouchesNoHandle) {

@@ -294,5 +294,57 @@ TEST(RealSession, ShutdownPrivilegeCanBeEnabled) {
   EXPECT_TRUE(EnableShutdownPrivilege());
 }
 
+// ---- Whose session it is ----
+
+HWND shellWindow = nullptr;
+DWORD shellProcessId = 0, openProcessError = 0;  // no error: this process is opened as the shell's
+BOOL sameSid = TRUE;
+HWND WINAPI FakeShellWindow() { return shellWindow; }
+DWORD WINAPI FakeWindowProcess(HWND, LPDWORD processId) {
+  *processId = shellProcessId;
+  return 1;
+}
+HANDLE WINAPI FakeOpenProcess(DWORD access, BOOL inherit, DWORD) {
+  if (openProcessError == 0) return ::OpenProcess(access, inherit, ::GetCurrentProcessId());
+  ::SetLastError(openProcessError);
+  return nullptr;
+}
+BOOL WINAPI FakeEqualSid(PSID a, PSID b) { return sameSid && ::EqualSid(a, b); }
+
+TEST(SessionUser, TheUserOfTheShellsProcessDecides) {
+  const HWND kShell = ::GetDesktopWindow();
+  const DWORD self = ::GetCurrentProcessId(), other = self + 4;
+  const struct {
+    const char* what;
+    HWND shell;
+    DWORD processId, openError;
+    BOOL sameSid;
+    SessionUser expected;
+  } cases[] = {
+      {"no shell window", nullptr, other, 0, TRUE, SessionUser::Unknown},
+      {"no process behind the shell window", kShell, 0, 0, TRUE, SessionUser::Unknown},
+      {"the shell is this process, not asked", kShell, self, ERROR_ACCESS_DENIED, TRUE, SessionUser::Same},
+      {"another user's shell refuses to be asked", kShell, other, ERROR_ACCESS_DENIED, TRUE, SessionUser::Different},
+      {"the shell cannot be asked for another reason", kShell, other, ERROR_INVALID_PARAMETER, TRUE,
+       SessionUser::Unknown},
+      {"the same user's token", kShell, other, 0, TRUE, SessionUser::Same},
+      {"another user's token", kShell, other, 0, FALSE, SessionUser::Different},
+  };
+  api::ScopedOverride<api::types::GetShellWindow_t> shell{api::GetShellWindow, &FakeShellWindow};
+  api::ScopedOverride<api::types::GetWindowThreadProcessId_t> process{api::GetWindowThreadProcessId,
+                                                                      &FakeWindowProcess};
+  api::ScopedOverride<api::types::OpenProcess_t> open{api::OpenProcess, &FakeOpenProcess};
+  api::ScopedOverride<api::types::EqualSid_t> equal{api::EqualSid, &FakeEqualSid};
+  for (const auto& c : cases) {
+    shellWindow = c.shell;
+    shellProcessId = c.processId;
+    openProcessError = c.openError;
+    sameSid = c.sameSid;
+    EXPECT_EQ(CompareWithShellUser(), c.expected) << c.what;
+  }
+}
+
+TEST(RealSession, TheToolRunsAsTheUserOfItsSession) { EXPECT_NE(CompareWithShellUser(), SessionUser::Different); }
+
 }  // namespace
 }  // namespace quorlin::platform

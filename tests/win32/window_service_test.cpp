@@ -9,7 +9,6 @@
 
 #include "platform/logic/timer_rules.h"
 #include "platform/logic/trans_label_model.h"
-#include "platform/dll_search.h"
 #include "platform/text.h"
 #include "platform/trans_label.h"
 #include "platform/win_api.h"
@@ -35,6 +34,18 @@ void OnMoved() { ++movedCount; }
 void OnClick() { ++clickCount; }
 void OnTick() { ++tickCount; }
 
+ControlTemplate Control(std::int32_t id, ControlKind kind, std::int32_t left = 0, std::int32_t top = 0,
+                        std::int32_t width = 0, std::int32_t height = 0) {
+  ControlTemplate control;
+  control.id = id;
+  control.kind = kind;
+  control.left = left;
+  control.top = top;
+  control.width = width;
+  control.height = height;
+  return control;
+}
+
 WindowTemplate FormTemplate() {
   WindowTemplate window;
   window.id = kFormId;
@@ -49,69 +60,30 @@ WindowTemplate FormTemplate() {
   window.onCreated = OnCreated;
   window.onMoved = OnMoved;
 
-  ControlTemplate button;
-  button.id = kButtonId;
-  button.kind = ControlKind::Button;
-  button.left = 10;
-  button.top = 10;
-  button.width = 80;
-  button.height = 24;
-  button.text = "按钮";
-  button.onClick = OnClick;
-  window.controls.push_back(button);
-
   LabelProperties label;
   label.caption = "";
   label.foreColor = 0x0000FF;
-  ControlTemplate labelControl;
-  labelControl.id = kLabelId;
-  labelControl.kind = ControlKind::TransLabel;
-  labelControl.left = 20;
-  labelControl.top = 60;
-  labelControl.width = 200;
-  labelControl.height = 40;
+  ControlTemplate button = Control(kButtonId, ControlKind::Button, 10, 10, 80, 24);
+  button.text = "按钮";
+  button.onClick = OnClick;
+  ControlTemplate labelControl = Control(kLabelId, ControlKind::TransLabel, 20, 60, 200, 40);
   labelControl.record = BuildLabelRecord(label);
-  window.controls.push_back(labelControl);
-
-  ControlTemplate timer;
-  timer.id = kTimerId;
-  timer.kind = ControlKind::Timer;
+  ControlTemplate timer = Control(kTimerId, ControlKind::Timer);
   timer.visible = false;
   timer.onTick = OnTick;
-  window.controls.push_back(timer);
-
-  ControlTemplate object;
-  object.id = kObjectId;
-  object.kind = ControlKind::CartoonObject;
-  object.left = 5;
-  object.top = 6;
-  object.width = 7;
-  object.height = 8;
+  ControlTemplate object = Control(kObjectId, ControlKind::CartoonObject, 5, 6, 7, 8);
   object.visible = false;
-  window.controls.push_back(object);
+  window.controls = {button, labelControl, timer, object};
   return window;
 }
 
-WindowTemplate OwnedTemplate() {
+// A small window without controls of its own.
+WindowTemplate SmallTemplate(std::int32_t id, std::int32_t selfId) {
   WindowTemplate window;
-  window.id = kOwnedId;
-  window.selfId = kOwnedSelf;
+  window.id = id;
+  window.selfId = selfId;
   window.width = 100;
   window.height = 50;
-  window.onCreated = OnCreated;
-  return window;
-}
-
-WindowTemplate NeverLoadedTemplate() {
-  WindowTemplate window;
-  window.id = kNeverLoadedId;
-  window.selfId = kNeverLoadedSelf;
-  window.width = 100;
-  window.height = 50;
-  ControlTemplate label;
-  label.id = kNeverLoadedControl;
-  label.kind = ControlKind::TransLabel;
-  window.controls.push_back(label);
   return window;
 }
 
@@ -121,8 +93,12 @@ class WindowServiceTest : public ::testing::Test {
     ResetWindowServiceForTesting();
     createdCount = movedCount = clickCount = tickCount = 0;
     RegisterWindowTemplate(FormTemplate());
-    RegisterWindowTemplate(OwnedTemplate());
-    RegisterWindowTemplate(NeverLoadedTemplate());
+    WindowTemplate owned = SmallTemplate(kOwnedId, kOwnedSelf);
+    owned.onCreated = OnCreated;
+    RegisterWindowTemplate(owned);
+    WindowTemplate neverLoaded = SmallTemplate(kNeverLoadedId, kNeverLoadedSelf);
+    neverLoaded.controls.push_back(Control(kNeverLoadedControl, ControlKind::TransLabel));
+    RegisterWindowTemplate(neverLoaded);
   }
   void TearDown() override { ResetWindowServiceForTesting(); }
 };
@@ -249,19 +225,16 @@ TEST_F(WindowServiceTest, DeferredCloseWaitsForTheMessageAndDestroysOnce) {
 }
 
 TEST_F(WindowServiceTest, EscClosesTheWindowAndEndsTheMessageLoop) {
-  ASSERT_TRUE(LoadWindow(kForm));
-  ::SetFocus(WindowHandle(kButton));
-  ::PostMessageW(WindowHandle(kButton), WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_EQ(RunMessageLoop(), 0);
-  EXPECT_FALSE(IsWindowLoaded(kForm));
-}
-
-TEST_F(WindowServiceTest, EscClosesTheWindowAlsoWhenNothingHasTheFocus) {
-  ASSERT_TRUE(LoadWindow(kForm));
-  // Disabling the focused button leaves no focus; keys then reach the active window as system keys.
-  ::PostMessageW(WindowHandle(kForm), WM_SYSKEYDOWN, VK_ESCAPE, 0);
-  EXPECT_EQ(RunMessageLoop(), 0);
-  EXPECT_FALSE(IsWindowLoaded(kForm));
+  // With the focus on a control, and with none at all: disabling the focused button leaves no
+  // focus, and keys then reach the active window as system keys.
+  for (UINT key : {WM_KEYDOWN, WM_SYSKEYDOWN}) {
+    ASSERT_TRUE(LoadWindow(kForm));
+    const HWND target = WindowHandle(key == WM_KEYDOWN ? kButton : kForm);
+    if (key == WM_KEYDOWN) ::SetFocus(target);
+    ::PostMessageW(target, key, VK_ESCAPE, 0);
+    EXPECT_EQ(RunMessageLoop(), 0) << key;
+    EXPECT_FALSE(IsWindowLoaded(kForm)) << key;
+  }
 }
 
 TEST_F(WindowServiceTest, ShowingAControlDoesNotActivateItsWindow) {
