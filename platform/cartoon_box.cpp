@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/dib_info.h"
 #include "platform/handle_owners.h"
 #include "platform/memory_stream.h"
 #include "platform/win_api.h"
@@ -185,9 +186,7 @@ void CartoonBox::Paint(HDC dc, const RECT& area) {
       ComposeBoxArea(background_, {area.left, area.top, area.right, area.bottom}, scene_.Objects(), work_);
   if (painted.Empty()) return;
 
-  BITMAPINFO info{};
-  info.bmiHeader = {.biSize = sizeof(info.bmiHeader), .biWidth = painted.Width(), .biHeight = -painted.Height(),
-                    .biPlanes = 1, .biBitCount = 32, .biCompression = BI_RGB};  // top-down
+  const BITMAPINFO info = Dib32Info(painted.Width(), -painted.Height());  // top-down
   api::SetDIBitsToDevice(dc, painted.left, painted.top, static_cast<DWORD>(painted.Width()),
                          static_cast<DWORD>(painted.Height()), 0, 0, 0,
                          static_cast<UINT>(painted.Height()), work_.data(), &info, DIB_RGB_COLORS);

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/dib_info.h"
 #include "platform/handle_owners.h"
 #include "platform/text.h"
 #include "platform/win_api.h"
@@ -96,8 +97,7 @@ bool DrawOverBackdrop(HWND label, HDC dc, const LabelProperties& properties, con
   RECT area = client;
   api::MapWindowPoints(label, window, reinterpret_cast<POINT*>(&area), 2);
 
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
+  const BITMAPINFO info = Dib32Info(width, -height);  // top-down
   void* bits = nullptr;
   UniqueBitmap bitmap(api::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDc memory(api::CreateCompatibleDC(dc));

@@ -67,6 +67,10 @@ Placement PlacePicture(int backType, SkinImage picture, Extent extent) {
 // A text box colour of -1 is none: nothing is filled or framed.
 bool HasColor(std::intptr_t color) { return static_cast<std::int32_t>(color) != -1; }
 
+Gdiplus::ARGB TextBoxArgb(std::intptr_t color, std::intptr_t alpha) {
+  return ColorToArgb(static_cast<std::uint32_t>(color), static_cast<std::uint32_t>(alpha));
+}
+
 void ComposeFrom(HWND form, FrameRecord record);
 void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics);
 
@@ -259,7 +263,7 @@ void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics) 
 
   if (textBox && HasColor(look.backColor)) {
     Gdiplus::GpSolidFill* fill = nullptr;
-    api::GdipCreateSolidFill(ColorToArgb(static_cast<std::uint32_t>(look.backColor), static_cast<std::uint32_t>(look.backAlpha)), &fill);
+    api::GdipCreateSolidFill(TextBoxArgb(look.backColor, look.backAlpha), &fill);
     UniqueGpBrush brush(fill);
     if (brush) api::GdipFillRectangle(graphics, brush.get(), px, py, w, h);
   }
@@ -280,8 +284,7 @@ void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics) 
 
   if (textBox && HasColor(look.orderColor)) {
     Gdiplus::GpPen* pen = nullptr;
-    api::GdipCreatePen1(ColorToArgb(static_cast<std::uint32_t>(look.orderColor), static_cast<std::uint32_t>(look.orderAlpha)), 1.0f,
-                        Gdiplus::UnitWorld, &pen);
+    api::GdipCreatePen1(TextBoxArgb(look.orderColor, look.orderAlpha), 1.0f, Gdiplus::UnitWorld, &pen);
     UniquePen owner(pen);
     if (owner) api::GdipDrawRectangle(graphics, owner.get(), px, py, w, h);
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/dib_info.h"
 #include "platform/handle_owners.h"
 #include "platform/win_api.h"
 #include "skin/logic/pixel_rows.h"
@@ -36,13 +37,7 @@ struct DibSurface {
     Release();
     dc.Reset(api::CreateCompatibleDC(compatibleWith));
     if (!dc) return false;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;  // bottom-up rows, the layout every DIB reader expects
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = platform::Dib32Info(w, h);  // bottom-up rows, the layout every DIB reader expects
     void* pixels = nullptr;
     section.Reset(api::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
     Gdiplus::GpBitmap* over = nullptr;
@@ -104,7 +99,8 @@ Gdiplus::GpBitmap* SurfaceLease::bitmap() const {
 void* SurfaceLease::bits() const { return surface_ != nullptr ? surface_->bits : nullptr; }
 
 void SurfaceLease::Clear() const {
-  if (surface_ != nullptr) std::memset(surface_->bits, 0, static_cast<std::size_t>(surface_->width) * surface_->height * 4);
+  if (surface_ == nullptr) return;
+  std::memset(surface_->bits, 0, static_cast<std::size_t>(surface_->width) * surface_->height * 4);
 }
 
 bool SurfaceLease::CopyOpaque(SkinImage picture) const {

@@ -8,8 +8,14 @@ namespace quorlin::platform {
 
 // Common properties of every window and control.
 enum CommonProperty : int {
-  kPropLeft = 0, kPropTop = 1, kPropWidth = 2, kPropHeight = 3,
-  kPropTag = 4, kPropVisible = 5, kPropDisabled = 6, kPropMousePointer = 7,
+  kPropLeft = 0,
+  kPropTop = 1,
+  kPropWidth = 2,
+  kPropHeight = 3,
+  kPropTag = 4,
+  kPropVisible = 5,
+  kPropDisabled = 6,
+  kPropMousePointer = 7,
 };
 constexpr int kFirstKindProperty = 8;
 
@@ -26,9 +32,13 @@ constexpr std::int32_t SystemCursorFor(std::int32_t pointer) {
   return kPointerDefault;
 }
 
-// Properties of a window itself, and the values of kPropWindowState.
-constexpr int kPropWindowBackColor = 10, kPropWindowState = 18;
-constexpr std::int32_t kWindowStateNormal = 0, kWindowStateMinimized = 2, kWindowStateMaximized = 3;
+// Properties of a window itself.
+constexpr int kPropWindowBackColor = 10;
+constexpr int kPropWindowState = 18;
+// Values of kPropWindowState.
+constexpr std::int32_t kWindowStateNormal = 0;
+constexpr std::int32_t kWindowStateMinimized = 2;
+constexpr std::int32_t kWindowStateMaximized = 3;
 
 constexpr std::int32_t kMaxCoordinate = 32627;
 

@@ -13,8 +13,13 @@
 namespace quorlin::platform {
 
 enum LabelProperty : int {
-  kPropCaption = 8, kPropEffect = 9, kPropLabelFont = 10, kPropForeColor = 11,
-  kPropHAlign = 12, kPropWordWrap = 13, kPropVAlign = 14,
+  kPropCaption = 8,
+  kPropEffect = 9,
+  kPropLabelFont = 10,
+  kPropForeColor = 11,
+  kPropHAlign = 12,
+  kPropWordWrap = 13,
+  kPropVAlign = 14,
 };
 
 // A font description laid out like the 60-byte LOGFONTA record; the face name is kept as UTF-8 here
