@@ -34,9 +34,10 @@ void ApplyCommon(HWND hwnd, int index, std::int32_t value) {
       Place place = PlaceOf(hwnd);
       place[index] = value;
       if (index == kPropLeft || index == kPropTop)
-        api::MoveWindow(hwnd, place[0], place[1], place[2], place[3], TRUE);
+        api::MoveWindow(hwnd, place[kPropLeft], place[kPropTop], place[kPropWidth], place[kPropHeight], TRUE);
       else
-        api::SetWindowPos(hwnd, nullptr, 0, 0, place[2], place[3], SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        api::SetWindowPos(hwnd, nullptr, 0, 0, place[kPropWidth], place[kPropHeight],
+                          SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
       break;
     }
     case kPropVisible:

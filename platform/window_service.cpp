@@ -150,7 +150,8 @@ void PlaceWindow(ControlRef ref, std::optional<int> left, std::optional<int> top
   const Place place{left.value_or(old[kPropLeft]), top.value_or(old[kPropTop]),
                     width && *width != -1 ? *width : old[kPropWidth],
                     height && *height != -1 ? *height : old[kPropHeight]};
-  if (place != old) api::MoveWindow(hwnd, place[0], place[1], place[2], place[3], TRUE);
+  if (place != old)
+    api::MoveWindow(hwnd, place[kPropLeft], place[kPropTop], place[kPropWidth], place[kPropHeight], TRUE);
 }
 
 void RefreshNow(ControlRef ref) {

@@ -1,7 +1,6 @@
 #include "platform/logic/trans_label_model.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace quorlin::platform {
 
@@ -28,8 +27,9 @@ class RecordReader {
  public:
   explicit RecordReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
   std::uint32_t U32() {
+    const std::span<const std::uint8_t> bytes = Bytes(4);
     std::uint32_t value = 0;
-    for (std::uint8_t byte : Bytes(4) | std::views::reverse) value = (value << 8) | byte;
+    for (std::size_t i = bytes.size(); i > 0; --i) value = (value << 8) | bytes[i - 1];
     return value;
   }
   std::span<const std::uint8_t> Bytes(std::uint32_t count) {
