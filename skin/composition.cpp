@@ -162,12 +162,13 @@ void ComposeForm(HWND form) {
 namespace {
 
 // Pushes the surface's picture to the layered window 1:1 with per-pixel alpha; true when the system
-// took it.
-bool Show(HWND form, HDC windowDc, const SurfaceLease& surface, Extent extent) {
+// took it. No screen DC is asked for: without one the default palette is used, which a 32-bit
+// picture does not need, and asking for a window's DC costs the window server a visible region.
+bool Show(HWND form, const SurfaceLease& surface, Extent extent) {
   SIZE size{extent.width, extent.height};
   POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  return api::UpdateLayeredWindow(form, windowDc, nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA) !=
+  return api::UpdateLayeredWindow(form, nullptr, nullptr, &size, surface.dc(), &origin, 0, &blend, ULW_ALPHA) !=
          FALSE;
 }
 
@@ -175,8 +176,7 @@ bool Show(HWND form, HDC windowDc, const SurfaceLease& surface, Extent extent) {
 // presentation surface and presents it; the record is remembered once the picture is on screen.
 void ComposeFrom(HWND form, FrameRecord record) {
   const Extent extent = WindowExtent(form);
-  WindowDc windowDc = WindowDc::ForWindow(form);
-  const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
+  const SurfaceLease surface(extent.width, extent.height);
   if (surface.dc() == nullptr) return;
 
   // Background: stretched over the whole form whatever its own size. An opaque one of the form's
@@ -198,7 +198,7 @@ void ComposeFrom(HWND form, FrameRecord record) {
   }  // drawn through before the pixels are presented
 
   // Only a picture the system took counts as shown: after a failure the next refresh tries again.
-  if (!Show(form, windowDc.get(), surface, extent)) {
+  if (!Show(form, surface, extent)) {
     ForgetShown(form);  // the screen may show anything older
     return;
   }
@@ -301,8 +301,7 @@ void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics) 
 void PresentLayered(HWND form, SkinImage image, bool showCaret) {
   if (!api::IsWindow(form) || api::IsIconic(form) || image == nullptr) return;
   const Extent extent = WindowExtent(form);
-  WindowDc windowDc = WindowDc::ForWindow(form);
-  const SurfaceLease surface(windowDc.get(), extent.width, extent.height);
+  const SurfaceLease surface(extent.width, extent.height);
   if (surface.dc() == nullptr) return;
   surface.Clear();
   {
@@ -320,7 +319,7 @@ void PresentLayered(HWND form, SkinImage image, bool showCaret) {
     api::GdipSetCompositingMode(graphics.get(), Gdiplus::CompositingModeSourceOver);
     if (showCaret) DrawCaret(form, FocusTextBox, graphics.get());
   }
-  if (Show(form, windowDc.get(), surface, extent)) ForgetShown(form);
+  if (Show(form, surface, extent)) ForgetShown(form);
 }
 
 bool DrawFormBackground(HWND form, HDC dc, const RECT& area) {

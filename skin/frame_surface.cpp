@@ -33,9 +33,9 @@ struct DibSurface {
     width = height = 0;
   }
 
-  bool Make(HDC compatibleWith, int w, int h) {
+  bool Make(int w, int h) {
     Release();
-    dc.Reset(api::CreateCompatibleDC(compatibleWith));
+    dc.Reset(api::CreateCompatibleDC(nullptr));  // a memory DC like the screen
     if (!dc) return false;
     const BITMAPINFO info = platform::Dib32Info(w, h);  // bottom-up rows, the layout every DIB reader expects
     void* pixels = nullptr;
@@ -71,7 +71,7 @@ DibSurface& SharedSurface() {
 
 }  // namespace
 
-SurfaceLease::SurfaceLease(HDC compatibleWith, int width, int height) {
+SurfaceLease::SurfaceLease(int width, int height) {
   if (width <= 0 || height <= 0) return;
   DibSurface* surface = &SharedSurface();
   if (surface->lent) {
@@ -79,7 +79,7 @@ SurfaceLease::SurfaceLease(HDC compatibleWith, int width, int height) {
     surface = own_.get();
   }
   if (!surface->dc || surface->width != width || surface->height != height) {
-    if (!surface->Make(compatibleWith, width, height)) return;
+    if (!surface->Make(width, height)) return;
   }
   surface->lent = true;
   surface_ = surface;

@@ -24,7 +24,7 @@ struct DibSurface;
 class SurfaceLease {
  public:
   // Null dc() when no surface of that extent could be made.
-  SurfaceLease(HDC compatibleWith, int width, int height);
+  SurfaceLease(int width, int height);
   ~SurfaceLease();
   SurfaceLease(const SurfaceLease&) = delete;
   SurfaceLease& operator=(const SurfaceLease&) = delete;

@@ -271,8 +271,7 @@ TEST_F(CompositionTest, AReusedBitmapStartsFullyTransparentWhenTheBackgroundDoes
 TEST_F(CompositionTest, APresentationDuringAnotherGetsASurfaceOfItsOwn) {
   ASSERT_TRUE(layered_.SetBackground(background_.get()));
   PresentRecorder presented;
-  platform::WindowDc screen = platform::WindowDc::ForWindow(form());
-  const SurfaceLease outer(screen.get(), kFormWidth, kFormHeight);  // as if a frame were being presented
+  const SurfaceLease outer(kFormWidth, kFormHeight);  // as if a frame were being presented
   ASSERT_NE(outer.dc(), nullptr);
   std::memset(outer.bits(), 0x5A, static_cast<std::size_t>(kFormWidth) * kFormHeight * 4);
   ComposeForm(form());  // neither waits for the lent surface nor draws into it
