@@ -259,7 +259,7 @@ void DrawChild(HWND form, const ChildLook& look, Gdiplus::GpGraphics* graphics) 
   const auto w = static_cast<float>(place.extent.width);
   const auto h = static_cast<float>(place.extent.height);
   const bool textBox = look.type == ControlType::TextBox;
-  SkinImage picture = look.type == ControlType::None ? nullptr : look.picture;
+  const SkinImage picture = look.picture;
 
   if (textBox && HasColor(look.backColor)) {
     Gdiplus::GpSolidFill* fill = nullptr;

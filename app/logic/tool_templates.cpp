@@ -15,14 +15,8 @@ namespace {
 // The fields every control of the templates has.
 ControlTemplate Control(std::int32_t id, const char* designName, ControlKind kind, std::int32_t left,
                         std::int32_t top, std::int32_t width, std::int32_t height) {
-  ControlTemplate control;
-  control.id = id;
+  ControlTemplate control = platform::PlacedControl(id, kind, left, top, width, height);
   control.designName = designName;
-  control.kind = kind;
-  control.left = left;
-  control.top = top;
-  control.width = width;
-  control.height = height;
   return control;
 }
 

@@ -43,6 +43,19 @@ struct ControlTemplate {
   EventHandler onTick = nullptr;
 };
 
+// A control of `kind` at its design place; every other field keeps its default.
+inline ControlTemplate PlacedControl(std::int32_t id, ControlKind kind, std::int32_t left = 0, std::int32_t top = 0,
+                                     std::int32_t width = 0, std::int32_t height = 0) {
+  ControlTemplate control;
+  control.id = id;
+  control.kind = kind;
+  control.left = left;
+  control.top = top;
+  control.width = width;
+  control.height = height;
+  return control;
+}
+
 struct WindowTemplate {
   std::int32_t id = 0;       // the window id
   std::int32_t selfId = 0;   // the id of the window's own element

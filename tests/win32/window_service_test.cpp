@@ -34,18 +34,6 @@ void OnMoved() { ++movedCount; }
 void OnClick() { ++clickCount; }
 void OnTick() { ++tickCount; }
 
-ControlTemplate Control(std::int32_t id, ControlKind kind, std::int32_t left = 0, std::int32_t top = 0,
-                        std::int32_t width = 0, std::int32_t height = 0) {
-  ControlTemplate control;
-  control.id = id;
-  control.kind = kind;
-  control.left = left;
-  control.top = top;
-  control.width = width;
-  control.height = height;
-  return control;
-}
-
 WindowTemplate FormTemplate() {
   WindowTemplate window;
   window.id = kFormId;
@@ -63,15 +51,15 @@ WindowTemplate FormTemplate() {
   LabelProperties label;
   label.caption = "";
   label.foreColor = 0x0000FF;
-  ControlTemplate button = Control(kButtonId, ControlKind::Button, 10, 10, 80, 24);
+  ControlTemplate button = PlacedControl(kButtonId, ControlKind::Button, 10, 10, 80, 24);
   button.text = "按钮";
   button.onClick = OnClick;
-  ControlTemplate labelControl = Control(kLabelId, ControlKind::TransLabel, 20, 60, 200, 40);
+  ControlTemplate labelControl = PlacedControl(kLabelId, ControlKind::TransLabel, 20, 60, 200, 40);
   labelControl.record = BuildLabelRecord(label);
-  ControlTemplate timer = Control(kTimerId, ControlKind::Timer);
+  ControlTemplate timer = PlacedControl(kTimerId, ControlKind::Timer);
   timer.visible = false;
   timer.onTick = OnTick;
-  ControlTemplate object = Control(kObjectId, ControlKind::CartoonObject, 5, 6, 7, 8);
+  ControlTemplate object = PlacedControl(kObjectId, ControlKind::CartoonObject, 5, 6, 7, 8);
   object.visible = false;
   window.controls = {button, labelControl, timer, object};
   return window;
@@ -97,7 +85,7 @@ class WindowServiceTest : public ::testing::Test {
     owned.onCreated = OnCreated;
     RegisterWindowTemplate(owned);
     WindowTemplate neverLoaded = SmallTemplate(kNeverLoadedId, kNeverLoadedSelf);
-    neverLoaded.controls.push_back(Control(kNeverLoadedControl, ControlKind::TransLabel));
+    neverLoaded.controls.push_back(PlacedControl(kNeverLoadedControl, ControlKind::TransLabel));
     RegisterWindowTemplate(neverLoaded);
   }
   void TearDown() override { ResetWindowServiceForTesting(); }
